@@ -1,0 +1,161 @@
+#include "platform/runtime/ControlWidgets.h"
+
+#include "platform/runtime/Events.h"
+
+#include <QMimeData>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+
+namespace rt {
+
+std::int16_t buttonCodeOf(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+std::int16_t buttonCodesOf(Qt::MouseButtons buttons) {
+    std::int16_t codes = 0;
+    if (buttons & Qt::LeftButton)
+        codes |= 1;
+    if (buttons & Qt::RightButton)
+        codes |= 2;
+    if (buttons & Qt::MiddleButton)
+        codes |= 4;
+    return codes;
+}
+
+std::int16_t shiftMaskOf(Qt::KeyboardModifiers modifiers) {
+    std::int16_t mask = 0;
+    if (modifiers & Qt::ShiftModifier)
+        mask |= 1;
+    if (modifiers & Qt::ControlModifier)
+        mask |= 2;
+    if (modifiers & Qt::AltModifier)
+        mask |= 4;
+    return mask;
+}
+
+void dispatchMouse(const MouseHandlers& handlers, QMouseEvent* event, const QWidget* widget) {
+    std::int16_t button =
+        event->type() == QEvent::MouseMove ? buttonCodesOf(event->buttons()) : buttonCodeOf(event->button());
+    std::int16_t shift = shiftMaskOf(event->modifiers());
+    const QPointF at = event->position();
+    float x = handlers.toUnits ? handlers.toUnits(at.x()) : static_cast<float>(at.x());
+    float y = handlers.toUnits ? handlers.toUnits(at.y()) : static_cast<float>(at.y());
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        if (handlers.down)
+            dispatch([&] { handlers.down(button, shift, x, y); });
+        break;
+    case QEvent::MouseMove:
+        if (handlers.move)
+            dispatch([&] { handlers.move(button, shift, x, y); });
+        break;
+    case QEvent::MouseButtonRelease: {
+        const bool inside = widget->rect().contains(at.toPoint());
+        if (handlers.up)
+            dispatch([&] { handlers.up(button, shift, x, y); });
+        if (inside && button != 2 && handlers.click)
+            dispatch(handlers.click);
+        break;
+    }
+    case QEvent::MouseButtonDblClick:
+        if (handlers.dblClick)
+            dispatch(handlers.dblClick);
+        break;
+    default:
+        break;
+    }
+}
+
+void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
+    if (rect().contains(event->position().toPoint()) && click_)
+        click_();
+    QLabel::mouseReleaseEvent(event);
+}
+
+SurfaceWidget::SurfaceWidget(const QImage* image) : image_(image) {
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void SurfaceWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawImage(0, 0, *image_);
+}
+
+void SurfaceWidget::mousePressEvent(QMouseEvent* event) {
+    dispatchMouse(mouse, event, this);
+}
+void SurfaceWidget::mouseMoveEvent(QMouseEvent* event) {
+    dispatchMouse(mouse, event, this);
+}
+void SurfaceWidget::mouseReleaseEvent(QMouseEvent* event) {
+    dispatchMouse(mouse, event, this);
+}
+void SurfaceWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    dispatchMouse(mouse, event, this);
+}
+
+void FilledRect::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor::fromRgb(rgbOf(*colour_)));
+}
+
+ListWidget::ListWidget() {
+    setTextElideMode(Qt::ElideNone);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setUniformItemSizes(true);
+}
+
+bool ListWidget::event(QEvent* event) {
+    if (event->type() == QEvent::DynamicPropertyChange &&
+        static_cast<QDynamicPropertyChangeEvent*>(event)->propertyName() == "horizontalExtent") {
+        extent_ = std::max(0, property("horizontalExtent").toInt());
+        updateGeometries();
+        return true;
+    }
+    return QListWidget::event(event);
+}
+
+void ListWidget::updateGeometries() {
+    QListWidget::updateGeometries();
+    // The list scrolls sideways over the extent it was given, not over what its items measure.
+    horizontalScrollBar()->setRange(0, std::max(0, extent_ - viewport()->width()));
+    horizontalScrollBar()->setPageStep(viewport()->width());
+}
+
+void ListWidget::mouseReleaseEvent(QMouseEvent* event) {
+    QListWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && itemAt(event->position().toPoint()) && clicked)
+        clicked();
+}
+
+void ListWidget::keyPressEvent(QKeyEvent* event) {
+    const int before = currentRow();
+    QListWidget::keyPressEvent(event);
+    if (currentRow() != before && currentRow() >= 0 && clicked)
+        clicked();
+}
+
+void ListWidget::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void ListWidget::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+} // namespace rt

@@ -1,0 +1,89 @@
+#pragma once
+// The Qt widgets behind the intrinsic controls (platform-internal).
+#include "platform/runtime/Controls.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QWidget>
+#include <functional>
+
+namespace rt {
+
+// The runtime's mouse button codes (1 left, 2 right, 4 middle) and shift mask (1 shift, 2 ctrl, 4 alt).
+std::int16_t buttonCodeOf(Qt::MouseButton button);
+std::int16_t buttonCodesOf(Qt::MouseButtons buttons);
+std::int16_t shiftMaskOf(Qt::KeyboardModifiers modifiers);
+
+struct MouseHandlers {
+    MouseHandler down, move, up;
+    std::function<void()> click, dblClick;
+    std::function<float(double)> toUnits; // pixels -> the control's unit
+};
+
+// Sends a widget's mouse events to the handlers inside a dispatch, with the runtime's arguments.
+void dispatchMouse(const MouseHandlers& handlers, QMouseEvent* event, const QWidget* widget);
+
+class ClickableLabel : public QLabel {
+  public:
+    explicit ClickableLabel(std::function<void()> click) : click_(std::move(click)) {}
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    std::function<void()> click_;
+};
+
+// Shows a persistent image; reports the mouse.
+class SurfaceWidget : public QWidget {
+  public:
+    explicit SurfaceWidget(const QImage* image);
+    MouseHandlers mouse;
+
+  protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+  private:
+    const QImage* image_;
+};
+
+class FilledRect : public QWidget {
+  public:
+    explicit FilledRect(const std::int32_t* colour) : colour_(colour) {}
+
+  protected:
+    void paintEvent(QPaintEvent*) override;
+
+  private:
+    const std::int32_t* colour_;
+};
+
+class ListWidget : public QListWidget {
+  public:
+    ListWidget();
+    int horizontalExtent() const { return extent_; }
+
+    std::function<void()> clicked;
+    DropHandler dropped;
+    std::function<float(double)> toUnits;
+
+  protected:
+    bool event(QEvent* event) override;
+    void updateGeometries() override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    int extent_ = 0;
+};
+
+} // namespace rt

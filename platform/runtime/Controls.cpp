@@ -1,0 +1,502 @@
+#include "platform/runtime/Controls.h"
+
+#include "platform/runtime/ControlWidgets.h"
+#include "platform/runtime/Events.h"
+
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <algorithm>
+#include <cmath>
+
+namespace rt {
+
+// ---- Container ----
+
+Container::~Container() = default;
+
+double Container::toPixels(double value) const {
+    return ScaleMode() == kScaleTwips ? value / kTwipsPerPixel : value;
+}
+
+double Container::fromPixels(double pixels) const {
+    return ScaleMode() == kScaleTwips ? pixels * kTwipsPerPixel : pixels;
+}
+
+void Container::stackInDesignOrder() {
+    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it)
+        if ((*it)->kind() == Control::Kind::Windowed && (*it)->widget())
+            (*it)->widget()->raise();
+    for (auto it = controls_.begin(); it != controls_.end(); ++it)
+        if ((*it)->kind() == Control::Kind::Windowless && (*it)->widget())
+            (*it)->widget()->lower();
+}
+
+// ---- Control ----
+
+Control::Control(Container& parent, Kind kind) : parent_(parent), kind_(kind) {
+    parent_.controls_.push_back(this);
+}
+
+Control::~Control() {
+    auto& list = parent_.controls_;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    delete widget_.data();
+}
+
+void Control::attachWidget(QWidget* widget) {
+    widget_ = widget;
+    widget->setParent(parent_.containerWidget());
+    placeWidget();
+    widget->show();
+}
+
+void Control::setLeft(double value) {
+    left_ = value;
+    placeWidget();
+}
+
+void Control::setTop(double value) {
+    top_ = value;
+    placeWidget();
+}
+
+void Control::setWidth(double value) {
+    Move(left_, top_, value, height_);
+}
+void Control::setHeight(double value) {
+    Move(left_, top_, width_, value);
+}
+
+void Control::Move(double left, double top, double width, double height) {
+    const bool sizeChanged = width != width_ || height != height_;
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    placeWidget();
+    if (sizeChanged)
+        resized();
+}
+
+void Control::setSizeFromContent(double width, double height) {
+    width_ = width;
+    height_ = height;
+    placeWidget();
+}
+
+void Control::placeWidget() {
+    if (!widget_)
+        return;
+    const auto px = [this](double v) { return static_cast<int>(std::lround(parent_.toPixels(v))); };
+    widget_->setGeometry(px(left_), px(top_), std::max(0, px(width_)), std::max(0, px(height_)));
+}
+
+bool Control::Visible() const {
+    return widget_ && !widget_->isHidden();
+}
+
+void Control::setVisible(bool visible) {
+    if (widget_)
+        widget_->setVisible(visible);
+}
+
+void Control::ZOrder(int position) {
+    if (!widget_)
+        return;
+    if (position == 0)
+        widget_->raise();
+    else
+        widget_->lower();
+}
+
+String Control::ToolTipText() const {
+    return widget_ ? widget_->toolTip() : String();
+}
+
+void Control::setToolTipText(const String& text) {
+    if (!widget_)
+        return;
+    widget_->setToolTip(text);
+    if (widget_->accessibleName().isEmpty())
+        widget_->setAccessibleName(text);
+}
+
+// ---- fonts ----
+
+QFont qFontOf(const FontSpec& spec) {
+    QFont font(spec.name == "MS Sans Serif" ? QStringLiteral("DejaVu Sans") : spec.name);
+    font.setStyleHint(QFont::SansSerif);
+    // Point sizes are meant at 96 dots per inch; pixel sizes keep the layout independent of the screen.
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(spec.points * 96.0 / 72.0))));
+    font.setBold(spec.bold);
+    return font;
+}
+
+// ---- Label ----
+
+Label::Label(Container& parent) : Control(parent, Kind::Windowless) {
+    label_ = new ClickableLabel([this] {
+        if (onClick)
+            dispatch(onClick);
+    });
+    label_->setTextFormat(Qt::PlainText);
+    label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label_->setFont(qFontOf(FontSpec{}));
+    attachWidget(label_);
+    applyLook();
+}
+
+void Label::setCaption(const String& caption) {
+    // The same text again costs nothing: no layout, no repaint.
+    if (caption == caption_)
+        return;
+    caption_ = caption;
+    label_->setText(caption);
+    label_->setAccessibleName(caption);
+    if (autoSize_)
+        fitToCaption();
+}
+
+void Label::setAutoSize(bool autoSize) {
+    autoSize_ = autoSize;
+    if (autoSize_)
+        fitToCaption();
+}
+
+void Label::setBackStyle(int style) {
+    backStyle_ = style;
+    applyLook();
+}
+
+void Label::setBackColor(std::int32_t colour) {
+    backColor_ = colour;
+    applyLook();
+}
+
+void Label::setForeColor(std::int32_t colour) {
+    foreColor_ = colour;
+    applyLook();
+}
+
+void Label::setAlignment(int alignment) {
+    alignment_ = alignment;
+    const Qt::Alignment horizontal = alignment == kRightJustify ? Qt::AlignRight
+                                     : alignment == kCenter     ? Qt::AlignHCenter
+                                                                : Qt::AlignLeft;
+    label_->setAlignment(horizontal | Qt::AlignTop);
+}
+
+void Label::setFont(const FontSpec& font) {
+    label_->setFont(qFontOf(font));
+    if (autoSize_)
+        fitToCaption();
+}
+
+void Label::applyLook() {
+    QPalette palette = label_->palette();
+    palette.setColor(QPalette::WindowText, QColor::fromRgb(rgbOf(foreColor_)));
+    palette.setColor(QPalette::Window, QColor::fromRgb(rgbOf(backColor_)));
+    label_->setPalette(palette);
+    label_->setAutoFillBackground(backStyle_ == kOpaque);
+    label_->update();
+}
+
+void Label::fitToCaption() {
+    const QFontMetrics metrics(label_->font());
+    const double width = container().fromPixels(metrics.horizontalAdvance(caption_));
+    const double height = container().fromPixels(metrics.height());
+    setSizeFromContent(width, height);
+}
+
+// ---- PictureBox ----
+
+PictureBox::PictureBox(Container& parent) : Control(parent, Kind::Windowed) {
+    auto* surface = new SurfaceWidget(&image_);
+    surface->mouse = {
+        .down =
+            [this](std::int16_t& b, std::int16_t& s, float& x, float& y) {
+                if (onMouseDown)
+                    onMouseDown(b, s, x, y);
+            },
+        .move =
+            [this](std::int16_t& b, std::int16_t& s, float& x, float& y) {
+                if (onMouseMove)
+                    onMouseMove(b, s, x, y);
+            },
+        .up =
+            [this](std::int16_t& b, std::int16_t& s, float& x, float& y) {
+                if (onMouseUp)
+                    onMouseUp(b, s, x, y);
+            },
+        .click =
+            [this] {
+                if (onClick)
+                    onClick();
+            },
+        .dblClick =
+            [this] {
+                if (onDblClick)
+                    onDblClick();
+            },
+        .toUnits =
+            [this](double px) {
+                return static_cast<float>(scaleMode_ == kScaleTwips ? px * kTwipsPerPixel : px);
+            },
+    };
+    attachWidget(surface);
+    hWnd_ = win::registerWindow(surface);
+    hDC_ = win::registerSurface({&image_, [surface] { surface->update(); }});
+    rebuildImage();
+}
+
+PictureBox::~PictureBox() {
+    win::unregisterSurface(hDC_);
+    win::unregisterWindow(hWnd_);
+}
+
+double PictureBox::ScaleWidth() const {
+    return scaleMode_ == kScaleTwips ? image_.width() * kTwipsPerPixel : image_.width();
+}
+
+double PictureBox::ScaleHeight() const {
+    return scaleMode_ == kScaleTwips ? image_.height() * kTwipsPerPixel : image_.height();
+}
+
+void PictureBox::setPicture(const Picture& picture) {
+    picture_ = picture ? picture : PictureObject::empty();
+    if (autoSize_)
+        sizeToPicture();
+    Cls();
+    Refresh();
+}
+
+void PictureBox::setBackColor(std::int32_t colour) {
+    backColor_ = colour;
+    Cls();
+    Refresh();
+}
+
+void PictureBox::setAutoSize(bool autoSize) {
+    autoSize_ = autoSize;
+    if (autoSize_)
+        sizeToPicture();
+}
+
+void PictureBox::setMouseIcon(const Picture& icon) {
+    mouseIcon_ = icon;
+}
+
+void PictureBox::Cls() {
+    image_.fill(QColor::fromRgb(rgbOf(backColor_)));
+    if (picture_ && picture_->handle() != 0) {
+        QPainter painter(&image_);
+        painter.drawImage(0, 0, picture_->image());
+    }
+}
+
+void PictureBox::Refresh() {
+    if (widget())
+        widget()->update();
+}
+
+void PictureBox::resized() {
+    rebuildImage();
+}
+
+void PictureBox::sizeToPicture() {
+    if (!picture_ || picture_->handle() == 0)
+        return;
+    const double width = container().fromPixels(picture_->pixelWidth());
+    const double height = container().fromPixels(picture_->pixelHeight());
+    if (width == Width() && height == Height())
+        return;
+    Move(Left(), Top(), width, height);
+}
+
+void PictureBox::rebuildImage() {
+    const QSize size(std::max(0, static_cast<int>(std::lround(container().toPixels(Width())))),
+                     std::max(0, static_cast<int>(std::lround(container().toPixels(Height())))));
+    if (!image_.isNull() && image_.size() == size)
+        return;
+    // What was drawn survives a resize; new area shows the back colour and the picture.
+    const QImage previous = image_;
+    image_ = QImage(size, QImage::Format_RGB32);
+    Cls();
+    if (!previous.isNull()) {
+        QPainter painter(&image_);
+        painter.drawImage(0, 0, previous);
+    }
+    Refresh();
+}
+
+// ---- Image ----
+
+Image::Image(Container& parent) : Control(parent, Kind::Windowless) {
+    label_ = new QLabel;
+    label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    attachWidget(label_);
+}
+
+void Image::setPicture(const Picture& picture) {
+    picture_ = picture;
+    label_->setPixmap(picture && picture->handle() ? QPixmap::fromImage(picture->image()) : QPixmap());
+}
+
+// ---- Shape ----
+
+Shape::Shape(Container& parent) : Control(parent, Kind::Windowless) {
+    attachWidget(new FilledRect(&fillColor_));
+}
+
+void Shape::setFillColor(std::int32_t colour) {
+    fillColor_ = colour;
+    if (widget())
+        widget()->update();
+}
+
+// ---- TextBox ----
+
+TextBox::TextBox(Container& parent) : Control(parent, Kind::Windowed) {
+    edit_ = new QPlainTextEdit;
+    edit_->setFrameShape(QFrame::NoFrame);
+    edit_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    attachWidget(edit_);
+    applyColours();
+}
+
+String TextBox::Text() const {
+    // Lines come back separated by CR LF, as they were written.
+    return edit_->toPlainText().replace(QChar('\n'), QStringLiteral("\r\n"));
+}
+
+void TextBox::setText(const String& text) {
+    String lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    lines.replace(QChar('\r'), QChar('\n'));
+    edit_->setPlainText(lines);
+}
+
+void TextBox::setBackColor(std::int32_t colour) {
+    backColor_ = colour;
+    applyColours();
+}
+
+void TextBox::setForeColor(std::int32_t colour) {
+    foreColor_ = colour;
+    applyColours();
+}
+
+void TextBox::setLocked(bool locked) {
+    edit_->setReadOnly(locked);
+}
+
+void TextBox::setFont(const FontSpec& font) {
+    edit_->setFont(qFontOf(font));
+}
+
+void TextBox::applyColours() {
+    QPalette palette = edit_->palette();
+    palette.setColor(QPalette::Base, QColor::fromRgb(rgbOf(backColor_)));
+    palette.setColor(QPalette::Text, QColor::fromRgb(rgbOf(foreColor_)));
+    edit_->setPalette(palette);
+}
+
+// ---- ListBox ----
+
+ListBox::ListBox(Container& parent) : Control(parent, Kind::Windowed) {
+    auto* list = new ListWidget;
+    list->clicked = [this] {
+        if (onClick)
+            dispatch(onClick);
+    };
+    list->dropped = [this](shell::DropData& data, std::int32_t& effect, std::int16_t& button,
+                           std::int16_t& shift, float& x, float& y) {
+        if (onOLEDragDrop)
+            onOLEDragDrop(data, effect, button, shift, x, y);
+    };
+    list->toUnits = [this](double px) { return static_cast<float>(container().fromPixels(px)); };
+    attachWidget(list);
+    hWnd_ = win::registerWindow(list);
+}
+
+static ListWidget* listOf(QWidget* widget) {
+    return static_cast<ListWidget*>(widget);
+}
+
+void ListBox::AddItem(const String& item) {
+    listOf(widget())->addItem(item);
+}
+void ListBox::Clear() {
+    listOf(widget())->clear();
+}
+int ListBox::ListCount() const {
+    return listOf(widget())->count();
+}
+
+String ListBox::List(int index) const {
+    const auto* item = listOf(widget())->item(index);
+    return item ? item->text() : String();
+}
+
+int ListBox::ListIndex() const {
+    return listOf(widget())->currentRow();
+}
+
+void ListBox::setListIndex(int index) {
+    // Choosing an entry from code raises Click, as the runtime's list box does.
+    auto* list = listOf(widget());
+    if (index == list->currentRow())
+        return;
+    list->setCurrentRow(index);
+    if (index >= 0 && onClick)
+        dispatch(onClick);
+}
+
+void ListBox::setFont(const FontSpec& font) {
+    widget()->setFont(qFontOf(font));
+}
+
+void ListBox::setColours(std::int32_t back, std::int32_t fore) {
+    QPalette palette = widget()->palette();
+    palette.setColor(QPalette::Base, QColor::fromRgb(rgbOf(back)));
+    palette.setColor(QPalette::Text, QColor::fromRgb(rgbOf(fore)));
+    widget()->setPalette(palette);
+}
+
+int ListBox::horizontalExtent() const {
+    return listOf(widget())->horizontalExtent();
+}
+
+void ListBox::setAcceptsDrops(bool accept) {
+    widget()->setAcceptDrops(accept);
+}
+
+// ---- CheckBox ----
+
+CheckBox::CheckBox(Container& parent) : Control(parent, Kind::Windowed) {
+    box_ = new QCheckBox;
+    QObject::connect(box_, &QCheckBox::clicked, [this] {
+        if (onClick)
+            dispatch(onClick);
+    });
+    attachWidget(box_);
+}
+
+String CheckBox::Caption() const {
+    return box_->text();
+}
+void CheckBox::setCaption(const String& caption) {
+    box_->setText(caption);
+}
+int CheckBox::Value() const {
+    return box_->isChecked() ? 1 : 0;
+}
+void CheckBox::setValue(int value) {
+    box_->setChecked(value != 0);
+}
+
+} // namespace rt

@@ -1,0 +1,37 @@
+#include "platform/shell/ProgressBar.h"
+
+#include <QProgressBar>
+#include <algorithm>
+
+namespace rt::shell {
+
+ProgressBar::ProgressBar(Container& parent) : Control(parent, Kind::Windowed) {
+    bar_ = new QProgressBar;
+    bar_->setTextVisible(true);
+    bar_->setAccessibleName("Progreso");
+    attachWidget(bar_);
+    show();
+}
+
+void ProgressBar::setMin(std::int32_t value) {
+    min_ = value;
+    show();
+}
+
+void ProgressBar::setMax(std::int32_t value) {
+    max_ = value;
+    show();
+}
+
+void ProgressBar::setValue(std::int32_t value) {
+    value_ = value;
+    show();
+}
+
+void ProgressBar::show() {
+    const std::int32_t top = std::max(min_, max_);
+    bar_->setRange(min_, top);
+    bar_->setValue(std::clamp(value_, min_, top));
+}
+
+} // namespace rt::shell

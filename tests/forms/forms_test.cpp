@@ -1,0 +1,222 @@
+// Window instances, their designs and the dispatch of events into their handlers.
+#include "platform/runtime/Events.h"
+#include "platform/runtime/Form.h"
+#include "platform/runtime/Timer.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QThread>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Design {
+    explicit Design(rt::Form& form) : front(form), back(form), title(form), tick(15, false) {
+        front.Move(0, 0, 600, 600);
+        back.Move(300, 300, 600, 600);
+        title.setCaption("design caption");
+        title.setAutoSize(true);
+        ++built;
+    }
+    ~Design() { ++destroyed; }
+    rt::PictureBox front;
+    rt::PictureBox back;
+    rt::Label title;
+    rt::Timer tick;
+    static inline int built = 0;
+    static inline int destroyed = 0;
+};
+
+class Window : public rt::FormWithDesign<Design> {
+  public:
+    Window() : FormWithDesign("Window") {}
+    using FormWithDesign::d;
+    int loads = 0;
+    int keys = 0;
+    std::int16_t lastKey = 0;
+    bool swallowKeys = false;
+    int publicField = 0;
+    std::function<void()> onLoad;
+
+  protected:
+    void Form_Load() override {
+        ++loads;
+        if (onLoad)
+            onLoad();
+    }
+    void Form_KeyDown(std::int16_t& keyCode, std::int16_t&) override {
+        ++keys;
+        lastKey = keyCode;
+        if (swallowKeys)
+            keyCode = 0;
+    }
+};
+
+TEST(WindowInstance, FirstTouchLoadsHiddenAndRunsLoadOnce) {
+    Window window;
+    EXPECT_FALSE(window.isLoaded());
+    EXPECT_FALSE(window.Visible()); // reading Visible is a touch
+    EXPECT_TRUE(window.isLoaded());
+    EXPECT_EQ(window.loads, 1);
+    window.Left();
+    window.d().title.Caption();
+    EXPECT_EQ(window.loads, 1);
+}
+
+TEST(WindowInstance, UnloadKeepsFieldsAndNextTouchLoadsTheDesignAgain) {
+    Window window;
+    window.publicField = 42;
+    window.d().title.setCaption("changed at run time");
+    window.Unload();
+    EXPECT_FALSE(window.isLoaded());
+    EXPECT_EQ(window.publicField, 42);
+    EXPECT_EQ(window.d().title.Caption(), "design caption");
+    EXPECT_EQ(window.loads, 2);
+}
+
+TEST(WindowInstance, UnloadInsideItsOwnHandlerDestroysOnlyAfterTheHandlerReturns) {
+    Window window;
+    Design::destroyed = 0;
+    window.d().tick.onTimer = [&] {
+        rt::Label& title = window.d().title;
+        window.Unload();
+        EXPECT_EQ(Design::destroyed, 0);
+        // The handler still runs on its window's controls; the sanitizer build catches a dangling one.
+        title.setCaption("still alive");
+        EXPECT_EQ(title.Caption(), "still alive");
+    };
+    window.d().tick.tick();
+    EXPECT_EQ(Design::destroyed, 1);
+    EXPECT_FALSE(window.isLoaded());
+}
+
+TEST(WindowInstance, UnloadDuringAPumpingLoopWaitsForTheOutermostHandler) {
+    Window window;
+    Design::destroyed = 0;
+    window.d().tick.onTimer = [&] {
+        rt::Label& title = window.d().title;
+        QTimer::singleShot(0, [&] { rt::dispatch([&] { window.Unload(); }); });
+        for (int i = 0; i < 50 && window.isLoaded(); ++i) {
+            QThread::msleep(2);
+            rt::DoEvents();
+        }
+        EXPECT_FALSE(window.isLoaded());
+        EXPECT_EQ(Design::destroyed, 0);
+        title.setCaption("after the pump");
+    };
+    window.d().tick.tick();
+    EXPECT_EQ(Design::destroyed, 1);
+}
+
+TEST(WindowInstance, PlaceReadsBackInTwipsAsWritten) {
+    Window window;
+    window.setLeft(6960);
+    window.setTop(4900);
+    window.setWidth(5760);
+    EXPECT_EQ(window.Left(), 6960);
+    EXPECT_EQ(window.Top(), 4900);
+    EXPECT_EQ(window.Width(), 5760);
+    // A place between two pixels reads back as written while the window stays there.
+    window.setLeft(6960 + 3280);
+    EXPECT_EQ(window.Left(), 10240);
+}
+
+TEST(WindowInstance, SetFocusOnAHiddenWindowFails) {
+    Window window;
+    try {
+        window.SetFocus();
+        FAIL() << "SetFocus on a hidden window must fail";
+    } catch (const rt::RuntimeError& error) {
+        EXPECT_EQ(error.number(), rt::kInvalidProcedureCall);
+    }
+    window.Show();
+    EXPECT_NO_THROW(window.SetFocus());
+}
+
+TEST(Design, FirstWindowedControlLiesInFrontAndLabelsBehind) {
+    Window window;
+    window.load();
+    const auto children = window.containerWidget()->children();
+    const int front = children.indexOf(window.d().front.widget());
+    const int back = children.indexOf(window.d().back.widget());
+    const int label = children.indexOf(window.d().title.widget());
+    // Later children are painted on top.
+    EXPECT_GT(front, back);
+    EXPECT_LT(label, back);
+    window.d().back.ZOrder();
+    EXPECT_GT(window.containerWidget()->children().indexOf(window.d().back.widget()),
+              window.containerWidget()->children().indexOf(window.d().front.widget()));
+}
+
+TEST(KeyPreview, FormSeesTheKeyBeforeTheFocusedControlAndCanSwallowIt) {
+    Window window;
+    window.setKeyPreview(true);
+    window.Show();
+    auto* edit = new QLineEdit(window.containerWidget());
+    edit->show();
+    edit->setFocus();
+    QApplication::setActiveWindow(window.containerWidget());
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+    QApplication::sendEvent(edit, &press);
+    EXPECT_EQ(window.keys, 1);
+    EXPECT_EQ(window.lastKey, 65);
+    EXPECT_EQ(edit->text(), "a");
+
+    window.swallowKeys = true;
+    QKeyEvent second(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, "b");
+    QApplication::sendEvent(edit, &second);
+    EXPECT_EQ(window.keys, 2);
+    EXPECT_EQ(edit->text(), "a");
+}
+
+TEST(KeyPreview, KeypadPlusAndMinusHaveTheirOwnCodes) {
+    EXPECT_EQ(rt::virtualKeyOf(Qt::Key_Plus, true), 107);
+    EXPECT_EQ(rt::virtualKeyOf(Qt::Key_Minus, true), 109);
+    EXPECT_NE(rt::virtualKeyOf(Qt::Key_Plus, false), 107);
+    EXPECT_EQ(rt::virtualKeyOf(Qt::Key_Space, false), 32);
+    EXPECT_EQ(rt::virtualKeyOf(Qt::Key_End, false), 35);
+}
+
+TEST(Timer, RunsNoFasterThanThePlatformTickAndIsReallyOffWhenDisabled) {
+    rt::Timer timer(1, true);
+    int ticks = 0;
+    timer.onTimer = [&] { ++ticks; };
+    EXPECT_TRUE(timer.isRunning());
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 150)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_GT(ticks, 0);
+    EXPECT_LE(ticks, 150 / rt::Timer::kPlatformTickMs + 2);
+    timer.setEnabled(false);
+    EXPECT_FALSE(timer.isRunning());
+    timer.setEnabled(true);
+    timer.setInterval(0);
+    EXPECT_FALSE(timer.isRunning());
+}
+
+TEST(Graveyard, WaitsForTheOutermostDispatch) {
+    bool destroyed = false;
+    struct Flag {
+        bool* flag;
+        ~Flag() { *flag = true; }
+    };
+    rt::dispatch([&] {
+        rt::dispatch([&] { rt::Graveyard::bury(std::make_shared<Flag>(Flag{&destroyed})); });
+        EXPECT_FALSE(destroyed);
+    });
+    EXPECT_TRUE(destroyed);
+}
+
+TEST(Dispatch, AnUnhandledRunTimeErrorEndsOnlyTheHandler) {
+    bool after = false;
+    rt::dispatch([] { rt::raise(rt::kOverflow); });
+    rt::dispatch([&] { after = true; });
+    EXPECT_TRUE(after);
+    EXPECT_EQ(rt::dispatchDepth(), 0);
+}
+
+} // namespace
