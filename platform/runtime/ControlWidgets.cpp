@@ -1,6 +1,7 @@
 #include "platform/runtime/ControlWidgets.h"
 
 #include "platform/runtime/Events.h"
+#include "platform/shell/DropData.h"
 
 #include <QMimeData>
 #include <QPainter>
@@ -156,6 +157,18 @@ void ListWidget::dragEnterEvent(QDragEnterEvent* event) {
 void ListWidget::dragMoveEvent(QDragMoveEvent* event) {
     if (event->mimeData()->hasUrls())
         event->acceptProposedAction();
+}
+
+void ListWidget::dropEvent(QDropEvent* event) {
+    auto data = shell::DropData::fromMimeData(*event->mimeData());
+    std::int32_t effect = 1;
+    std::int16_t button = buttonCodesOf(event->buttons());
+    std::int16_t shift = shiftMaskOf(event->modifiers());
+    float x = toUnits ? toUnits(event->position().x()) : static_cast<float>(event->position().x());
+    float y = toUnits ? toUnits(event->position().y()) : static_cast<float>(event->position().y());
+    event->acceptProposedAction();
+    if (dropped)
+        dispatch([&] { dropped(data, effect, button, shift, x, y); });
 }
 
 } // namespace rt

@@ -20,7 +20,7 @@ std::vector<Form*>& allForms() {
     return forms;
 }
 
-int toPixels(int twips) {
+int twipsToPixels(int twips) {
     return static_cast<int>(std::lround(twips / double(kTwipsPerPixel)));
 }
 
@@ -108,12 +108,12 @@ win::HDC Form::hDC() {
 
 int Form::Left() {
     const int x = widget()->x();
-    return x == toPixels(left_) ? left_ : x * kTwipsPerPixel;
+    return x == twipsToPixels(left_) ? left_ : x * kTwipsPerPixel;
 }
 
 int Form::Top() {
     const int y = widget()->y();
-    return y == toPixels(top_) ? top_ : y * kTwipsPerPixel;
+    return y == twipsToPixels(top_) ? top_ : y * kTwipsPerPixel;
 }
 
 int Form::Width() {
@@ -126,24 +126,24 @@ int Form::Height() {
 void Form::setLeft(int twips) {
     auto* w = widget();
     left_ = twips;
-    w->move(toPixels(twips), w->y());
+    w->move(twipsToPixels(twips), w->y());
 }
 
 void Form::setTop(int twips) {
     auto* w = widget();
     top_ = twips;
-    w->move(w->x(), toPixels(twips));
+    w->move(w->x(), twipsToPixels(twips));
 }
 
 void Form::setWidth(int twips) {
     auto* w = widget();
-    w->resize(toPixels(twips), w->height());
+    w->resize(twipsToPixels(twips), w->height());
     rebuildSurface();
 }
 
 void Form::setHeight(int twips) {
     auto* w = widget();
-    w->resize(w->width(), toPixels(twips));
+    w->resize(w->width(), twipsToPixels(twips));
     rebuildSurface();
 }
 

@@ -1,4 +1,5 @@
 // Window instances, their designs and the dispatch of events into their handlers.
+#include "platform/runtime/Errors.h"
 #include "platform/runtime/Events.h"
 #include "platform/runtime/Form.h"
 #include "platform/runtime/Timer.h"
@@ -201,11 +202,12 @@ TEST(Timer, RunsNoFasterThanThePlatformTickAndIsReallyOffWhenDisabled) {
 TEST(Graveyard, WaitsForTheOutermostDispatch) {
     bool destroyed = false;
     struct Flag {
-        bool* flag;
+        explicit Flag(bool* f) : flag(f) {}
         ~Flag() { *flag = true; }
+        bool* flag;
     };
     rt::dispatch([&] {
-        rt::dispatch([&] { rt::Graveyard::bury(std::make_shared<Flag>(Flag{&destroyed})); });
+        rt::dispatch([&] { rt::Graveyard::bury(std::make_shared<Flag>(&destroyed)); });
         EXPECT_FALSE(destroyed);
     });
     EXPECT_TRUE(destroyed);
