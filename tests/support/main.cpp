@@ -1,4 +1,7 @@
 // Every test binary runs inside one offscreen Qt application, like the program's single UI thread.
+#include "platform/runtime/Events.h"
+#include "platform/runtime/Form.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -7,5 +10,9 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();
+    // The windows go before the application that shows them.
+    rt::Form::unloadAll();
+    rt::Graveyard::flushIfIdle();
+    return status;
 }

@@ -1,1 +1,0 @@
-// Keeps the system library non-empty while its first windows are written.
