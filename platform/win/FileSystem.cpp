@@ -1,0 +1,276 @@
+#include "platform/win/FileSystem.h"
+
+#include "platform/runtime/Errors.h"
+#include "platform/win/Drives.h"
+#include "platform/win/HostNames.h"
+
+#include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace rt {
+namespace {
+
+constexpr int kFilteredBits = kAttrHidden | kAttrSystem | kAttrDirectory;
+constexpr int kInvalidTitle = -1;
+
+bool isSeparator(QChar c) {
+    return c == u'\\' || c == u'/';
+}
+
+// ---------------------------------------------------------------- wildcards
+
+// The runtime turns a pattern into these before matching: "?" never matches a dot; "*" right before a dot
+// stops at the name's last dot; a dot before a wildcard or at the end may also match the end of the name.
+enum class TokenKind { Literal, Star, StarToLastDot, AnyOrNone, DotOrEnd };
+
+struct Token {
+    TokenKind kind;
+    QChar literal;
+};
+
+std::vector<Token> tokensOf(const QString& pattern) {
+    std::vector<Token> tokens;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern.at(i);
+        const QChar next = i + 1 < pattern.size() ? pattern.at(i + 1) : QChar();
+        if (c == u'?')
+            tokens.push_back({TokenKind::AnyOrNone, c});
+        else if (c == u'.' && (next.isNull() || next == u'?' || next == u'*'))
+            tokens.push_back({TokenKind::DotOrEnd, c});
+        else if (c == u'*')
+            tokens.push_back({next == u'.' ? TokenKind::StarToLastDot : TokenKind::Star, c});
+        else
+            tokens.push_back({TokenKind::Literal, c.toCaseFolded()});
+    }
+    return tokens;
+}
+
+// Whether tokens[p..] match name[n..], given the answers for p + 1 and for (p, n + 1).
+bool tokenMatches(const Token& token, const QString& name, qsizetype n, qsizetype lastDot, bool restAtN,
+                  bool restAtNext, bool sameAtNext) {
+    const bool atEnd = n == name.size();
+    switch (token.kind) {
+    case TokenKind::Literal:
+        return !atEnd && name.at(n).toCaseFolded() == token.literal && restAtNext;
+    case TokenKind::Star:
+        return restAtN || (!atEnd && sameAtNext);
+    case TokenKind::StarToLastDot:
+        return restAtN || (!atEnd && n != lastDot && sameAtNext);
+    case TokenKind::AnyOrNone:
+        return (atEnd || name.at(n) == u'.') ? restAtN : restAtNext;
+    case TokenKind::DotOrEnd:
+        return atEnd ? restAtN : (name.at(n) == u'.' && restAtNext);
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- attributes
+
+bool isHiddenName(const QByteArray& name) {
+    return name.startsWith('.') && name != "." && name != "..";
+}
+
+QByteArray lastComponent(const QByteArray& path) {
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+int attributesOf(mode_t mode, const QByteArray& path) {
+    int attributes = kAttrNormal;
+    if (S_ISLNK(mode))
+        attributes = kAttrReparsePoint;
+    else if (S_ISDIR(mode))
+        attributes = kAttrDirectory;
+    else if (!S_ISREG(mode))
+        attributes = kAttrSystem;
+    else if (::access(path.constData(), W_OK) != 0)
+        attributes = kAttrReadOnly;
+    return isHiddenName(lastComponent(path)) ? attributes | kAttrHidden : attributes;
+}
+
+// Attributes of a listed entry as far as the listing filters them (no read-only test).
+// -1 when the entry vanished before it could be looked at.
+int listedAttributes(int folderFd, const dirent& entry) {
+    unsigned char type = entry.d_type;
+    if (type == DT_UNKNOWN) {
+        struct stat info;
+        if (::fstatat(folderFd, entry.d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+            return -1;
+        type = IFTODT(info.st_mode);
+    }
+    int attributes = kAttrNormal;
+    if (type == DT_DIR)
+        attributes = kAttrDirectory;
+    else if (type == DT_LNK)
+        attributes = kAttrReparsePoint;
+    else if (type != DT_REG)
+        attributes = kAttrSystem;
+    return isHiddenName(entry.d_name) ? attributes | kAttrHidden : attributes;
+}
+
+// The mapped entry, looked at without following it; a trailing separator demands a folder (or a link to
+// one).
+HostLookup existingEntry(const String& windowsPath) {
+    const HostLookup lookup = lookUpHostPath(windowsPath);
+    if (!lookup.exists)
+        raise(kFileNotFound, "file not found: " + windowsPath.toStdString());
+    struct stat target;
+    const bool folderThere = S_ISDIR(lookup.info.st_mode) ||
+                             (S_ISLNK(lookup.info.st_mode) && ::stat(lookup.path.constData(), &target) == 0 &&
+                              S_ISDIR(target.st_mode));
+    if (lookup.trailingSeparator && !folderThere)
+        raise(kFileNotFound, "not a folder: " + windowsPath.toStdString());
+    return lookup;
+}
+
+// ---------------------------------------------------------------- the global listing
+
+struct Listing {
+    std::vector<QString> names;
+    std::size_t next = 0;
+    bool started = false;
+};
+
+Listing& globalListing() {
+    static Listing listing;
+    return listing;
+}
+
+struct ListingSpec {
+    QString folder; // Windows path of the folder
+    QString pattern;
+};
+
+ListingSpec splitSpec(const QString& pathSpec) {
+    qsizetype cut = -1;
+    for (qsizetype i = pathSpec.size() - 1; i >= 0 && cut < 0; --i) {
+        if (isSeparator(pathSpec.at(i)))
+            cut = i + 1;
+    }
+    if (cut < 0)
+        cut = std::min<qsizetype>(2, pathSpec.size()); // "X:*.vip": the pattern follows the drive
+    const QString pattern = pathSpec.mid(cut);
+    return {pathSpec.left(cut), pattern.isEmpty() ? QStringLiteral("*") : pattern};
+}
+
+// NTFS order: "." and ".." first, then by name without regard to case.
+bool listedBefore(const QString& a, const QString& b) {
+    const auto dotRank = [](const QString& name) { return name == u"." ? 0 : name == u".." ? 1 : 2; };
+    if (dotRank(a) != dotRank(b))
+        return dotRank(a) < dotRank(b);
+    const int folded = a.compare(b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : a < b;
+}
+
+std::vector<QString> namesOf(const QByteArray& hostFolder, bool atRoot, const QString& pattern,
+                             int attributes) {
+    std::vector<QString> names;
+    DIR* folder = ::opendir(hostFolder.constData());
+    if (!folder)
+        return names;
+    const int refused = kFilteredBits & ~attributes;
+    while (const dirent* entry = ::readdir(folder)) {
+        const bool dotEntry = qstrcmp(entry->d_name, ".") == 0 || qstrcmp(entry->d_name, "..") == 0;
+        if (dotEntry && atRoot)
+            continue;
+        const int entryAttributes = listedAttributes(::dirfd(folder), *entry);
+        if (entryAttributes < 0 || (entryAttributes & refused) != 0)
+            continue;
+        QString name = hostString(QByteArray(entry->d_name));
+        if (matchesWildcard(pattern, name))
+            names.push_back(std::move(name));
+    }
+    ::closedir(folder);
+    std::sort(names.begin(), names.end(), listedBefore);
+    return names;
+}
+
+std::vector<QString> snapshotOf(const QString& pathSpec, int attributes) {
+    const ListingSpec spec = splitSpec(pathSpec);
+    HostLookup folder;
+    if (!skipOnError([&] { folder = lookUpHostPath(spec.folder); }) || !folder.exists)
+        return {};
+    return namesOf(folder.path, folder.driveRoot, spec.pattern, attributes);
+}
+
+} // namespace
+
+bool matchesWildcard(const QString& pattern, const QString& name) {
+    if (pattern == u"*") // what every folder walk asks for
+        return true;
+    const std::vector<Token> tokens = tokensOf(pattern);
+    const qsizetype lastDot = name.lastIndexOf(u'.');
+    const qsizetype width = name.size() + 1;
+    // matches[p * width + n]: tokens from p on match the name from n on.
+    std::vector<char> matches((tokens.size() + 1) * width, 0);
+    matches[tokens.size() * width + name.size()] = 1;
+    for (qsizetype p = qsizetype(tokens.size()) - 1; p >= 0; --p) {
+        for (qsizetype n = name.size(); n >= 0; --n) {
+            const bool inName = n < name.size();
+            matches[p * width + n] = tokenMatches(tokens[p], name, n, lastDot, matches[(p + 1) * width + n],
+                                                  inName && matches[(p + 1) * width + n + 1],
+                                                  inName && matches[p * width + n + 1]);
+        }
+    }
+    return matches[0] != 0;
+}
+
+int GetAttr(const String& windowsPath) {
+    const HostLookup entry = existingEntry(windowsPath);
+    return attributesOf(entry.info.st_mode, entry.path);
+}
+
+String Dir(const String& pathSpec, int attributes) {
+    Listing& listing = globalListing();
+    listing = Listing{snapshotOf(pathSpec, attributes), 0, true};
+    return Dir();
+}
+
+String Dir() {
+    Listing& listing = globalListing();
+    if (!listing.started)
+        raise(kInvalidProcedureCall, "Dir called before any listing was started");
+    if (listing.next >= listing.names.size())
+        return {};
+    return listing.names[listing.next++];
+}
+
+std::int64_t FileLen(const String& windowsPath) {
+    const QByteArray path = lookUpHostPath(windowsPath).path;
+    struct stat info;
+    if (::stat(path.constData(), &info) != 0)
+        raise(kFileNotFound, "file not found: " + windowsPath.toStdString());
+    return S_ISREG(info.st_mode) ? std::int64_t(info.st_size) : 0;
+}
+
+bool existsAsOrdinaryFile(const String& windowsPath) {
+    if (windowsPath.isEmpty() || isSeparator(windowsPath.back()))
+        return false;
+    int attributes = kAttrNormal;
+    const bool found = skipOnError([&] { attributes = GetAttr(windowsPath); });
+    return found && (attributes & kFilteredBits) == 0;
+}
+
+int GetFileTitleA(const String& path, QString& buffer, int bufferSize) {
+    // The real call takes a C string: it ends at the first NUL.
+    const qsizetype nul = path.indexOf(QChar(0));
+    const QString file = nul < 0 ? path : path.left(nul);
+    const auto invalid = [](QChar c) { return c.unicode() < 0x20 || QStringView(u"*?\"<>|").contains(c); };
+    const auto endsName = [](QChar c) { return isSeparator(c) || c == u':'; };
+    if (file.isEmpty() || std::any_of(file.begin(), file.end(), invalid) || endsName(file.back()))
+        return kInvalidTitle;
+    qsizetype start = file.size();
+    while (start > 0 && !endsName(file.at(start - 1)))
+        --start;
+    const QString title = file.mid(start);
+    const qsizetype needed = title.size() + 1;
+    if (bufferSize < needed)
+        return int(needed);
+    buffer.replace(0, needed, title + QChar(0));
+    return 0;
+}
+
+} // namespace rt
