@@ -1,0 +1,18 @@
+#pragma once
+// The runtime error number a statement fails with, or 0 when it runs through.
+#include "platform/runtime/Errors.h"
+
+#include <functional>
+
+namespace fixtures {
+
+inline int errorNumberOf(const std::function<void()>& statement) {
+    try {
+        statement();
+    } catch (const rt::RuntimeError& error) {
+        return error.number();
+    }
+    return 0;
+}
+
+} // namespace fixtures
