@@ -72,7 +72,8 @@ rt::PropertyBag bagFrom(Recipe& recipe) {
             bag.writePicture(name, rt::PictureObject::fromFileBytes(gPictureBytes));
             break;
         default:
-            bag.writePicture(name, rt::PictureObject::empty(), rt::PictureObject::fromFileBytes(gPictureBytes));
+            bag.writePicture(name, rt::PictureObject::empty(),
+                             rt::PictureObject::fromFileBytes(gPictureBytes));
             break;
         }
     }
