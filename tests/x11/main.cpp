@@ -10,31 +10,39 @@
 
 namespace {
 
+bool exists(const std::string& path) {
+    return access(path.c_str(), F_OK) == 0;
+}
+
+// Starts Xvfb on the first display number that nothing uses and waits for its socket.
 pid_t startXvfb() {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return -1;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        const std::string fd = std::to_string(fds[1]);
-        // -br: a black root window, so whatever is not our window reads black.
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-br", "-nolisten",
-               "tcp", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    char buffer[32] = {};
-    const ssize_t n = read(fds[0], buffer, sizeof buffer - 1);
-    close(fds[0]);
-    if (n <= 0) {
+    for (int display = 90; display < 140; ++display) {
+        const std::string number = std::to_string(display);
+        if (exists("/tmp/.X" + number + "-lock") || exists("/tmp/.X11-unix/X" + number))
+            continue;
+        const std::string name = ":" + number;
+        const pid_t pid = fork();
+        if (pid == 0) {
+            // -br: a black root window, so whatever is not our window reads black.
+            execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1280x1024x24", "-br", "-nolisten", "tcp",
+                   static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        if (pid < 0)
+            return -1;
+        for (int tries = 0; tries < 200; ++tries) {
+            if (exists("/tmp/.X11-unix/X" + number)) {
+                setenv("DISPLAY", name.c_str(), 1);
+                return pid;
+            }
+            if (waitpid(pid, nullptr, WNOHANG) == pid)
+                break; // it could not take this display: try the next
+            usleep(50 * 1000);
+        }
         kill(pid, SIGTERM);
         waitpid(pid, nullptr, 0);
-        return -1;
     }
-    const std::string display = ":" + std::string(buffer, static_cast<size_t>(n - (buffer[n - 1] == '\n')));
-    setenv("DISPLAY", display.c_str(), 1);
-    return pid;
+    return -1;
 }
 
 } // namespace
