@@ -1,0 +1,178 @@
+// The engine's cost while it plays with its spectrum on screen (CPU time per second of playback, all threads
+// of the process), and how long a local WAV takes from a new media address to playing.
+#include "platform/media/MediaPlayer.h"
+#include "platform/media/SpectrumView.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtEndian>
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+
+namespace {
+
+constexpr int kSampleRate = 44100;
+constexpr int kChannels = 2;
+constexpr double kFileSeconds = 8;
+constexpr int kPlaybackMs = 3000;
+constexpr int kDeadlineMs = 10000;
+constexpr int kWakeUpMs = 5;
+
+template <class T> void appendLittle(QByteArray& bytes, T value) {
+    value = qToLittleEndian(value);
+    bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+// A 16-bit stereo WAV of a sweeping tone, so the spectrum has something to draw.
+QString writeWav(const QString& folder) {
+    const auto frames = uint32_t(kFileSeconds * kSampleRate);
+    const uint32_t dataBytes = frames * kChannels * 2;
+    QByteArray bytes("RIFF");
+    appendLittle<uint32_t>(bytes, 36 + dataBytes);
+    bytes.append("WAVEfmt ");
+    appendLittle<uint32_t>(bytes, 16);
+    appendLittle<uint16_t>(bytes, 1);
+    appendLittle<uint16_t>(bytes, kChannels);
+    appendLittle<uint32_t>(bytes, kSampleRate);
+    appendLittle<uint32_t>(bytes, kSampleRate * kChannels * 2);
+    appendLittle<uint16_t>(bytes, kChannels * 2);
+    appendLittle<uint16_t>(bytes, 16);
+    bytes.append("data");
+    appendLittle<uint32_t>(bytes, dataBytes);
+    double phase = 0;
+    for (uint32_t frame = 0; frame < frames; ++frame) {
+        const double hz = 100 * std::pow(100.0, double(frame) / frames); // 100 Hz to 10 kHz
+        phase += 2 * std::numbers::pi * hz / kSampleRate;
+        const auto sample = int16_t(std::lround(12000 * std::sin(phase)));
+        appendLittle<int16_t>(bytes, sample);
+        appendLittle<int16_t>(bytes, sample);
+    }
+    const QString path = QDir(folder).filePath("bench.wav");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return {};
+    return path;
+}
+
+QString windowsPath(const QString& hostPath) {
+    return "C:" + QString(hostPath).replace('/', '\\');
+}
+
+// Sleeps in the event loop until an event comes (a bus message, a paint, the wake-up tick) and checks again.
+template <class Condition> bool pumpUntil(Condition&& condition, int deadlineMs = kDeadlineMs) {
+    QDeadlineTimer deadline(deadlineMs);
+    QTimer wakeUp;
+    wakeUp.start(kWakeUpMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+// Of every thread of the process (RUSAGE_SELF), or of the UI thread alone (RUSAGE_THREAD).
+double cpuSeconds(int who) {
+    rusage usage{};
+    getrusage(who, &usage);
+    const auto seconds = [](const timeval& time) { return double(time.tv_sec) + double(time.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// The event loop as the running program has it: idle until something arrives.
+void runEventLoopFor(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void BM_PlaybackCpu(benchmark::State& state) {
+    QTemporaryDir folder;
+    const QString wav = writeWav(folder.path());
+    auto engine = rt::createMediaPlayer();
+    const bool viewShown = state.range(0) != 0;
+    rt::SpectrumView view;
+    view.resize(311, 303);
+    if (viewShown)
+        view.show();
+    engine->attachSpectrumView(&view);
+    double cpuPercent = 0;
+    double uiPercent = 0;
+    int paints = 0;
+    for (auto _ : state) {
+        engine->setURL(windowsPath(wav));
+        if (!pumpUntil([&] { return engine->playState() == rt::MediaPlayer::kPlaying; })) {
+            state.SkipWithError("the engine did not start playing");
+            return;
+        }
+        runEventLoopFor(200); // settle: the first frames and the sink's start-up
+        const int paintsBefore = view.paintCount();
+        QElapsedTimer wall;
+        wall.start();
+        const double cpuBefore = cpuSeconds(RUSAGE_SELF);
+        const double uiBefore = cpuSeconds(RUSAGE_THREAD);
+        runEventLoopFor(kPlaybackMs);
+        const double wallSeconds = wall.nsecsElapsed() / 1e9;
+        cpuPercent = 100 * (cpuSeconds(RUSAGE_SELF) - cpuBefore) / wallSeconds;
+        uiPercent = 100 * (cpuSeconds(RUSAGE_THREAD) - uiBefore) / wallSeconds;
+        paints = view.paintCount() - paintsBefore;
+        state.SetIterationTime(wall.nsecsElapsed() / 1e9);
+    }
+    state.counters["cpu_percent_of_one_core"] = cpuPercent;
+    state.counters["ui_thread_percent"] = uiPercent;
+    state.counters["spectrum_frames_per_s"] = paints * 1000.0 / kPlaybackMs;
+}
+// Argument 1: the spectrum view on screen (the figure that matters); 0: hidden, for comparison.
+BENCHMARK(BM_PlaybackCpu)
+    ->ArgName("view_shown")
+    ->Arg(1)
+    ->Arg(0)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+void BM_SetURLToPlaying(benchmark::State& state) {
+    QTemporaryDir folder;
+    const QString wav = writeWav(folder.path());
+    auto engine = rt::createMediaPlayer();
+    double worstMs = 0;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        engine->setURL(windowsPath(wav));
+        if (!pumpUntil([&] { return engine->playState() == rt::MediaPlayer::kPlaying; })) {
+            state.SkipWithError("the engine did not start playing");
+            return;
+        }
+        const double seconds = clock.nsecsElapsed() / 1e9;
+        worstMs = std::max(worstMs, seconds * 1000);
+        state.SetIterationTime(seconds);
+    }
+    state.counters["worst_ms"] = worstMs;
+}
+BENCHMARK(BM_SetURLToPlaying)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

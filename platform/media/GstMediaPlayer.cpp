@@ -1,0 +1,458 @@
+#include "platform/media/GstMediaPlayer.h"
+
+#include "platform/media/SpectrumView.h"
+#include "platform/runtime/Errors.h"
+#include "platform/win/Drives.h"
+
+#include <QAbstractEventDispatcher>
+#include <QTimer>
+#include <gst/audio/streamvolume.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace rt {
+
+namespace {
+constexpr double kSecondsPerNanosecond = 1e-9;
+constexpr double kNanosecondsPerSecond = 1e9;
+constexpr unsigned kBitsPerKilobit = 1000;
+constexpr double kPercent = 100.0;
+// Band magnitudes below this are reported as this (dB); the picture's floor lies just above it.
+constexpr double kSpectrumThresholdDb = -100;
+// More than any device buffers: a frame said to lie further ahead is shown at once instead.
+constexpr GstClockTimeDiff kLongestSpectrumDelayMs = 1000;
+// Nobody sees a frame come this early; showing it at once saves a wake-up.
+constexpr int kShowAtOnceMs = GstMediaPlayer::kSpectrumIntervalMs / 2;
+
+bool isFakeSink(GstElement* element) {
+    GstElementFactory* factory = gst_element_get_factory(element);
+    return factory && g_strcmp0(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), "fakesink") == 0;
+}
+
+String errorText(const GError* error) {
+    return QStringLiteral("Error: ") + QString::fromUtf8(error ? error->message : "desconocido");
+}
+
+String errorTextOf(GstMessage* message) {
+    GError* rawError = nullptr;
+    gchar* rawDebug = nullptr;
+    gst_message_parse_error(message, &rawError, &rawDebug);
+    gst::Error error(rawError);
+    gst::CharBuffer debug(rawDebug);
+    return errorText(error.get());
+}
+
+// Bus messages arrive through GLib's default main context, which Qt's event loop runs on Linux.
+void checkEventLoopRunsGlib() {
+    const QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    if (dispatcher && !dispatcher->inherits("QEventDispatcherGlib"))
+        qWarning("ondara: the event loop does not run GLib's main context; the media engine hears nothing");
+}
+} // namespace
+
+GstMediaPlayer::GstMediaPlayer() {
+    if (!gst_is_initialized()) {
+        gst_init(nullptr, nullptr);
+        checkEventLoopRunsGlib();
+    }
+    buildPipeline();
+    applyVolume(volume_);
+    applyBalance(balance_);
+}
+
+GstMediaPlayer::~GstMediaPlayer() {
+    QObject::disconnect(viewConnection_);
+    gst_element_set_state(playbin_.get(), GST_STATE_NULL);
+    if (watching_)
+        gst_bus_remove_watch(bus_.get());
+}
+
+void GstMediaPlayer::buildPipeline() {
+    playbin_ = gst::makeElement("playbin", "engine");
+    if (!playbin_)
+        qFatal("ondara: GStreamer's playbin is missing (gstreamer1.0-plugins-base)");
+    // Sound only: no video or subtitle decoding, and our own volume so it is the same on every sink.
+    gst_util_set_object_arg(G_OBJECT(playbin_.get()), "flags", "audio+soft-volume");
+    gst::Element sink = buildAudioSink();
+    g_object_set(playbin_.get(), "audio-sink", sink.get(), nullptr);
+    bus_.reset(gst_element_get_bus(playbin_.get()));
+    gst_bus_add_watch(bus_.get(), &GstMediaPlayer::onBusMessage, this);
+    watching_ = true;
+}
+
+// panorama ! tee ! audioconvert ! autoaudiosink, and on a branch of the tee
+// valve ! spectrum ! fakesink: the closed valve keeps the spectrum from computing anything while nobody
+// looks.
+gst::Element GstMediaPlayer::buildAudioSink() {
+    gst::Element bin(GST_ELEMENT(gst_object_ref_sink(gst_bin_new("audiosink"))));
+    panorama_ = gst::makeElement("audiopanorama", "panorama");
+    gst::Element tee = gst::makeElement("tee", "split");
+    gst::Element convert = gst::makeElement("audioconvert", "convert");
+    device_ = gst::makeElement("autoaudiosink", "device");
+    valve_ = gst::makeElement("valve", "valve");
+    spectrum_ = gst::makeElement("spectrum", "spectrum");
+    gst::Element analysed = gst::makeElement("fakesink", "analysed");
+    if (!panorama_ || !tee || !convert || !device_ || !valve_ || !spectrum_ || !analysed)
+        qFatal("ondara: a GStreamer element is missing (gstreamer1.0-plugins-base and -good are needed)");
+    // Balance attenuates one side, as a balance knob does, rather than moving a mono source.
+    gst_util_set_object_arg(G_OBJECT(panorama_.get()), "method", "simple");
+    // Closed, the valve still passes caps and the end of stream, so the branch never holds up the pipeline.
+    gst_util_set_object_arg(G_OBJECT(valve_.get()), "drop-mode", "forward-sticky-events");
+    g_object_set(valve_.get(), "drop", TRUE, nullptr);
+    g_object_set(spectrum_.get(), "bands", guint(kSpectrumBands), "interval",
+                 guint64(kSpectrumIntervalMs) * GST_MSECOND, "threshold", gint(kSpectrumThresholdDb),
+                 "post-messages", TRUE, "message-phase", FALSE, nullptr);
+    // The branch's end neither waits for the clock nor for a preroll: only the device keeps time.
+    g_object_set(analysed.get(), "sync", FALSE, "async", FALSE, nullptr);
+    // The elements are no longer floating, so the bin takes references of its own.
+    gst_bin_add_many(GST_BIN(bin.get()), panorama_.get(), tee.get(), convert.get(), device_.get(),
+                     valve_.get(), spectrum_.get(), analysed.get(), nullptr);
+    if (!gst_element_link_many(panorama_.get(), tee.get(), convert.get(), device_.get(), nullptr) ||
+        !gst_element_link_many(tee.get(), valve_.get(), spectrum_.get(), analysed.get(), nullptr))
+        qFatal("ondara: cannot link the audio output");
+    gst::Pad input(gst_element_get_static_pad(panorama_.get(), "sink"));
+    gst_element_add_pad(bin.get(), gst_ghost_pad_new("sink", input.get()));
+    spectrumInput_.reset(gst_element_get_static_pad(spectrum_.get(), "sink"));
+    return bin;
+}
+
+GstElement* GstMediaPlayer::sinkElement(const char* name) const {
+    for (GstElement* element : {panorama_.get(), valve_.get(), spectrum_.get(), device_.get()})
+        if (g_strcmp0(GST_OBJECT_NAME(element), name) == 0)
+            return element;
+    return nullptr;
+}
+
+// --- Media address -------------------------------------------------------------------------------------
+
+void GstMediaPlayer::setURL(const String& windowsPath) {
+    // READY keeps the audio device open for the next media; with none, it is let go.
+    halt(windowsPath.isEmpty() ? GST_STATE_NULL : GST_STATE_READY);
+    url_ = windowsPath;
+    error_.clear();
+    bitrate_ = 0;
+    seekingTo_ = -1;
+    if (windowsPath.isEmpty()) {
+        media_.reset();
+        state_ = kStopped;
+        return;
+    }
+    media_ = Media{mediaNameOf(windowsPath), 0, durationStringOf(0), windowsPath};
+    QString hostPath;
+    if (!skipOnError([&] { hostPath = hostPathOf(windowsPath); }))
+        return fail(QStringLiteral("Error: no se encuentra la ruta %1").arg(windowsPath));
+    GError* rawError = nullptr;
+    gst::CharBuffer uri(gst_filename_to_uri(hostPath.toUtf8().constData(), &rawError));
+    gst::Error error(rawError);
+    if (!uri)
+        return fail(errorText(error.get()));
+    g_object_set(playbin_.get(), "uri", uri.get(), nullptr);
+    start();
+}
+
+void GstMediaPlayer::close() {
+    setURL(String());
+}
+
+// --- Transport -------------------------------------------------------------------------------------------
+
+void GstMediaPlayer::playMedia() {
+    if (url_.isEmpty() || (running_ && target_ == Target::Playing))
+        return;
+    if (!running_)
+        return start();
+    target_ = Target::Playing;
+    gst_element_set_state(playbin_.get(), GST_STATE_PLAYING);
+}
+
+// Pausing a stopped engine succeeds and leaves it stopped: the end-of-track handling relies on it.
+void GstMediaPlayer::pauseMedia() {
+    if (!running_ || target_ == Target::Paused)
+        return;
+    target_ = Target::Paused;
+    gst_element_set_state(playbin_.get(), GST_STATE_PAUSED);
+    updateSpectrum();
+}
+
+void GstMediaPlayer::stopMedia() {
+    if (url_.isEmpty())
+        return;
+    halt(GST_STATE_READY);
+    seekingTo_ = -1;
+    if (error_.isEmpty())
+        state_ = kStopped;
+}
+
+double GstMediaPlayer::position() const {
+    // While a seek is on its way the position is where it goes, as the caller just set it.
+    if (seekingTo_ >= 0)
+        return seekingTo_;
+    gint64 nanoseconds = 0;
+    if (!running_ || !gst_element_query_position(playbin_.get(), GST_FORMAT_TIME, &nanoseconds) ||
+        nanoseconds < 0)
+        return 0;
+    return double(nanoseconds) * kSecondsPerNanosecond;
+}
+
+void GstMediaPlayer::seekTo(double seconds) {
+    if (!media_)
+        return;
+    seekingTo_ = std::max(seconds, 0.0);
+    seekSent_ = false;
+    if (running_ && prerolled_)
+        sendSeek();
+}
+
+// A seek asked for before the media prerolled waits for it (onPrerolled sends it).
+void GstMediaPlayer::sendSeek() {
+    const auto target = gint64(seekingTo_ * kNanosecondsPerSecond);
+    const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+    seekSent_ = gst_element_seek_simple(playbin_.get(), GST_FORMAT_TIME, flags, target);
+}
+
+void GstMediaPlayer::start() {
+    error_.clear();
+    target_ = Target::Playing;
+    running_ = true;
+    prerolled_ = false;
+    state_ = kTransitioning;
+    const GstStateChangeReturn result = gst_element_set_state(playbin_.get(), GST_STATE_PLAYING);
+    // The device was chosen while the pipeline became READY, inside the call above.
+    noticeSilentSink();
+    if (result != GST_STATE_CHANGE_FAILURE)
+        return;
+    // The reason is already on the bus; take it before the failure path drops the bus's messages.
+    gst::Message error(gst_bus_pop_filtered(bus_.get(), GST_MESSAGE_ERROR));
+    fail(error ? errorTextOf(error.get()) : QStringLiteral("Error: no se puede reproducir %1").arg(url_));
+}
+
+// Brings the pipeline down (synchronous: no streaming thread runs afterwards) and drops the messages it
+// posted, so nothing said about the old media is taken for the next one.
+void GstMediaPlayer::halt(GstState state) {
+    gst_element_set_state(playbin_.get(), state);
+    gst_bus_set_flushing(bus_.get(), TRUE);
+    gst_bus_set_flushing(bus_.get(), FALSE);
+    running_ = false;
+    prerolled_ = false;
+    target_ = Target::Stopped;
+    updateSpectrum();
+}
+
+void GstMediaPlayer::fail(const String& message) {
+    // NULL rather than READY: a failed device is opened afresh by the next attempt.
+    halt(GST_STATE_NULL);
+    error_ = message;
+    state_ = kStopped;
+}
+
+// autoaudiosink falls back to a fake sink when no device opens; it must keep time so playback runs at speed.
+void GstMediaPlayer::noticeSilentSink() {
+    static bool told = false;
+    if (!GST_IS_CHILD_PROXY(device_.get()))
+        return;
+    GstChildProxy* proxy = GST_CHILD_PROXY(device_.get());
+    for (guint index = 0; index < gst_child_proxy_get_children_count(proxy); ++index) {
+        gst::GObjectRef child(gst_child_proxy_get_child_by_index(proxy, index));
+        if (!GST_IS_ELEMENT(child.get()) || !isFakeSink(GST_ELEMENT(child.get())))
+            continue;
+        g_object_set(child.get(), "sync", TRUE, nullptr);
+        if (!told)
+            std::fputs("ondara: no audio device; playing silently\n", stderr);
+        told = true;
+    }
+}
+
+// --- Settings --------------------------------------------------------------------------------------------
+
+void GstMediaPlayer::applyVolume(int volume) {
+    volume_ = std::clamp(volume, 0, kMaxVolume);
+    // The volume scale is cubic, as loudness is heard; playbin converts it to its linear gain.
+    gst_stream_volume_set_volume(GST_STREAM_VOLUME(playbin_.get()), GST_STREAM_VOLUME_FORMAT_CUBIC,
+                                 volume_ / kPercent);
+}
+
+void GstMediaPlayer::applyBalance(int balance) {
+    balance_ = std::clamp(balance, -kMaxBalance, kMaxBalance);
+    g_object_set(panorama_.get(), "panorama", gfloat(balance_ / kPercent), nullptr);
+}
+
+// --- State and status ------------------------------------------------------------------------------------
+
+String GstMediaPlayer::status() const {
+    if (!error_.isEmpty())
+        return error_;
+    switch (state_) {
+    case kPlaying:
+        if (bitrate_ == 0)
+            return QStringLiteral("Reproduciendo");
+        return QStringLiteral("Reproduciendo: %1 Kbps")
+            .arg((bitrate_ + kBitsPerKilobit / 2) / kBitsPerKilobit);
+    case kPaused:
+        return QStringLiteral("En pausa");
+    case kTransitioning:
+        return QStringLiteral("Abriendo: ") + (media_ ? media_->name : String());
+    case kStopped:
+        if (media_)
+            return QStringLiteral("Detenido");
+        break;
+    default:
+        break;
+    }
+    return QStringLiteral("Listo");
+}
+
+// --- Spectrum --------------------------------------------------------------------------------------------
+
+void GstMediaPlayer::attachSpectrumView(SpectrumView* view) {
+    QObject::disconnect(viewConnection_);
+    view_ = view;
+    if (view)
+        viewConnection_ =
+            QObject::connect(view, &SpectrumView::shownChanged, view, [this] { updateSpectrum(); });
+    updateSpectrum();
+}
+
+// The spectrum is computed and sent only while someone can see it and there is sound to show.
+void GstMediaPlayer::updateSpectrum() {
+    const bool wanted = view_ && view_->isShown() && state_ == kPlaying && target_ == Target::Playing;
+    if (wanted == spectrumOn_)
+        return;
+    spectrumOn_ = wanted;
+    g_object_set(valve_.get(), "drop", gboolean(!wanted), nullptr);
+    if (!wanted && view_)
+        view_->endOfSpectrum();
+}
+
+void GstMediaPlayer::onSpectrum(GstMessage* message) {
+    if (!spectrumOn_ || !view_)
+        return;
+    const GValue* magnitudes = gst_structure_get_value(gst_message_get_structure(message), "magnitude");
+    if (!magnitudes || !GST_VALUE_HOLDS_LIST(magnitudes))
+        return;
+    std::vector<float> bands(gst_value_list_get_size(magnitudes));
+    for (guint band = 0; band < bands.size(); ++band)
+        bands[band] = g_value_get_float(gst_value_list_get_value(magnitudes, band));
+    gint rate = 0;
+    if (GstCaps* current = gst_pad_get_current_caps(spectrumInput_.get())) {
+        gst_structure_get_int(gst_caps_get_structure(current, 0), "rate", &rate);
+        gst_caps_unref(current);
+    }
+    const int delayMs = millisecondsUntilHeard(gst_message_get_structure(message));
+    if (delayMs <= kShowAtOnceMs)
+        return view_->showSpectrum(bands, rate);
+    QTimer::singleShot(delayMs, &frameRelay_, [this, bands = std::move(bands), rate] {
+        if (spectrumOn_ && view_)
+            view_->showSpectrum(bands, rate);
+    });
+}
+
+// The analysis runs ahead of the device by as much sound as the device buffers; a frame is shown when the
+// end of its stretch of sound is heard.
+int GstMediaPlayer::millisecondsUntilHeard(const GstStructure* frame) const {
+    GstClockTime start = 0;
+    GstClockTime duration = 0;
+    gst::Object<GstClock> clock(gst_element_get_clock(playbin_.get()));
+    if (!clock || !gst_structure_get_clock_time(frame, "running-time", &start) ||
+        !gst_structure_get_clock_time(frame, "duration", &duration))
+        return 0;
+    const GstClockTime heard = start + duration + gst_pipeline_get_latency(GST_PIPELINE(playbin_.get()));
+    const GstClockTime now = gst_clock_get_time(clock.get()) - gst_element_get_base_time(playbin_.get());
+    const GstClockTimeDiff ahead = GST_CLOCK_DIFF(now, heard);
+    return int(std::clamp<GstClockTimeDiff>(ahead / GST_MSECOND, 0, kLongestSpectrumDelayMs));
+}
+
+// --- Bus -------------------------------------------------------------------------------------------------
+
+gboolean GstMediaPlayer::onBusMessage(GstBus*, GstMessage* message, gpointer engine) {
+    static_cast<GstMediaPlayer*>(engine)->handleMessage(message);
+    return G_SOURCE_CONTINUE;
+}
+
+void GstMediaPlayer::handleMessage(GstMessage* message) {
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_STATE_CHANGED:
+        return onStateChanged(message);
+    case GST_MESSAGE_ASYNC_DONE:
+        return onPrerolled();
+    case GST_MESSAGE_DURATION_CHANGED:
+        return readDuration();
+    case GST_MESSAGE_EOS:
+        return onEndOfMedia();
+    case GST_MESSAGE_ERROR:
+        return onError(message);
+    case GST_MESSAGE_TAG:
+        return onTags(message);
+    case GST_MESSAGE_ELEMENT:
+        if (GST_MESSAGE_SRC(message) == GST_OBJECT(spectrum_.get()))
+            onSpectrum(message);
+        return;
+    default:
+        // Warnings (among them the device's complaint before it falls back to silence) leave playback going.
+        return;
+    }
+}
+
+void GstMediaPlayer::onStateChanged(GstMessage* message) {
+    if (GST_MESSAGE_SRC(message) != GST_OBJECT(playbin_.get()) || !running_)
+        return;
+    GstState reached = GST_STATE_VOID_PENDING;
+    gst_message_parse_state_changed(message, nullptr, &reached, nullptr);
+    if (reached == GST_STATE_PLAYING && target_ == Target::Playing)
+        state_ = kPlaying;
+    else if (reached == GST_STATE_PAUSED && target_ == Target::Paused)
+        state_ = kPaused;
+    updateSpectrum();
+}
+
+void GstMediaPlayer::onPrerolled() {
+    if (!running_)
+        return;
+    prerolled_ = true;
+    readDuration();
+    // Prerolled again after a flushing seek: it has landed.
+    if (seekSent_)
+        seekingTo_ = -1;
+    seekSent_ = false;
+    if (seekingTo_ >= 0)
+        sendSeek();
+}
+
+void GstMediaPlayer::readDuration() {
+    gint64 nanoseconds = 0;
+    if (!media_ || !running_ || !gst_element_query_duration(playbin_.get(), GST_FORMAT_TIME, &nanoseconds) ||
+        nanoseconds <= 0)
+        return;
+    media_->duration = double(nanoseconds) * kSecondsPerNanosecond;
+    media_->durationString = durationStringOf(media_->duration);
+}
+
+// At the end the engine stops and rewinds, as after a stop.
+void GstMediaPlayer::onEndOfMedia() {
+    if (!running_)
+        return;
+    halt(GST_STATE_READY);
+    state_ = kStopped;
+}
+
+void GstMediaPlayer::onError(GstMessage* message) {
+    if (running_)
+        fail(errorTextOf(message));
+}
+
+void GstMediaPlayer::onTags(GstMessage* message) {
+    GstTagList* rawTags = nullptr;
+    gst_message_parse_tag(message, &rawTags);
+    gst::TagList tags(rawTags);
+    // Only the encoder's nominal rate: the running average wanders, and plain PCM reports one too.
+    guint bitrate = 0;
+    if (gst_tag_list_get_uint(tags.get(), GST_TAG_NOMINAL_BITRATE, &bitrate) && bitrate > 0)
+        bitrate_ = bitrate;
+}
+
+std::unique_ptr<MediaPlayer> createMediaPlayer() {
+    return std::make_unique<GstMediaPlayer>();
+}
+
+} // namespace rt

@@ -1,0 +1,104 @@
+#pragma once
+// The media engine on GStreamer: one playbin (audio only) whose audio sink is our own bin (balance, then
+// the device, with a spectrum branch beside it), driven from the UI thread. Its bus is watched on the default
+// main context, which Qt runs, so every message is handled on the UI thread; state changes are never waited
+// for, and the play state reported is the one the bus last confirmed.
+#include "platform/media/GstRefs.h"
+#include "platform/media/MediaPlayer.h"
+
+#include <QMetaObject>
+#include <QObject>
+#include <QPointer>
+
+#include <optional>
+
+namespace rt {
+
+class GstMediaPlayer final : public MediaPlayer {
+  public:
+    static constexpr int kSpectrumBands = 128;
+    static constexpr int kSpectrumIntervalMs = 40;
+
+    GstMediaPlayer();
+    ~GstMediaPlayer() override;
+
+    String URL() const override { return url_; }
+    void setURL(const String& windowsPath) override;
+    void close() override;
+    int playState() const override { return state_; }
+    String status() const override;
+    void attachSpectrumView(SpectrumView* view) override;
+
+    // The pipeline and the elements of its audio sink ("panorama", "valve", "spectrum", "device"), for
+    // inspection.
+    GstElement* pipeline() const { return playbin_.get(); }
+    GstElement* sinkElement(const char* name) const;
+    // The spectrum branch is open and its bands go to the view (a view is shown and sound plays).
+    bool spectrumEnabled() const { return spectrumOn_; }
+
+  protected:
+    void playMedia() override;
+    void pauseMedia() override;
+    void stopMedia() override;
+    double position() const override;
+    void seekTo(double seconds) override;
+    int volumeLevel() const override { return volume_; }
+    void applyVolume(int volume) override;
+    int balanceLevel() const override { return balance_; }
+    void applyBalance(int balance) override;
+    const Media* loadedMedia() const override { return media_ ? &*media_ : nullptr; }
+
+  private:
+    enum class Target { Stopped, Paused, Playing };
+
+    void buildPipeline();
+    gst::Element buildAudioSink();
+    void start();
+    void sendSeek();
+    void halt(GstState state);
+    void fail(const String& message);
+    void noticeSilentSink();
+    void updateSpectrum();
+
+    static gboolean onBusMessage(GstBus* bus, GstMessage* message, gpointer engine);
+    void handleMessage(GstMessage* message);
+    void onStateChanged(GstMessage* message);
+    void onEndOfMedia();
+    void onError(GstMessage* message);
+    void onPrerolled();
+    void onTags(GstMessage* message);
+    void onSpectrum(GstMessage* message);
+    void readDuration();
+    int millisecondsUntilHeard(const GstStructure* frame) const;
+
+    gst::Element playbin_;
+    gst::Element panorama_;
+    gst::Element valve_;
+    gst::Element spectrum_;
+    gst::Element device_;
+    gst::Pad spectrumInput_;
+    gst::Bus bus_;
+    bool watching_ = false;
+
+    String url_;
+    std::optional<Media> media_;
+    int state_ = kUndefined;
+    Target target_ = Target::Stopped;
+    bool running_ = false; // asked to be at least prerolled (PAUSED)
+    bool prerolled_ = false;
+    String error_;
+    unsigned bitrate_ = 0;  // nominal bits per second, from the stream's tags
+    double seekingTo_ = -1; // seconds; a seek waiting for the preroll or on its way
+    bool seekSent_ = false;
+
+    int volume_ = kDefaultVolume;
+    int balance_ = 0;
+
+    QPointer<SpectrumView> view_;
+    QMetaObject::Connection viewConnection_;
+    bool spectrumOn_ = false;
+    // Carries frames to the view when their sound is heard; gone first, so no late frame outlives us.
+    QObject frameRelay_;
+};
+
+} // namespace rt

@@ -1,0 +1,139 @@
+#include "platform/media/SpectrumView.h"
+
+#include <QPainter>
+#include <QTimerEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace rt {
+
+namespace {
+constexpr int kMarginPx = 6;
+constexpr int kBarGapPx = 2;
+constexpr int kCapHeightPx = 2;
+constexpr int kGridLines = 6;
+// A frame that comes after a long pause (a seek, a resumed pause) must not make the bars jump.
+constexpr double kLongestFrameSeconds = 0.1;
+constexpr double kMillisecondsPerSecond = 1000.0;
+
+const QColor kBackgroundTop(14, 20, 38);
+const QColor kBackgroundBottom(6, 9, 18);
+const QColor kGridColour(255, 255, 255, 16);
+const QColor kCapColour(226, 240, 255);
+} // namespace
+
+SpectrumView::SpectrumView(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void SpectrumView::showSpectrum(std::span<const float> magnitudesDb, int sampleRate) {
+    if (!shown_)
+        return;
+    fallTimer_.stop();
+    bars_.feed(magnitudesDb, sampleRate, secondsSinceLastFrame());
+    update();
+}
+
+void SpectrumView::endOfSpectrum() {
+    frameClock_.start();
+    if (shown_ && !bars_.atRest())
+        fallTimer_.start(kFrameIntervalMs, this);
+}
+
+void SpectrumView::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != fallTimer_.timerId())
+        return QWidget::timerEvent(event);
+    bars_.fall(secondsSinceLastFrame());
+    if (bars_.atRest())
+        fallTimer_.stop();
+    update();
+}
+
+// The first frame after a quiet spell counts as one ordinary frame.
+double SpectrumView::secondsSinceLastFrame() {
+    if (!frameClock_.isValid()) {
+        frameClock_.start();
+        return kFrameIntervalMs / kMillisecondsPerSecond;
+    }
+    return std::min(frameClock_.restart() / kMillisecondsPerSecond, kLongestFrameSeconds);
+}
+
+void SpectrumView::showEvent(QShowEvent*) {
+    setShown(true);
+}
+
+// Also sent when the window is minimised, so a minimised view stops drawing too.
+void SpectrumView::hideEvent(QHideEvent*) {
+    setShown(false);
+}
+
+void SpectrumView::setShown(bool shown) {
+    if (shown == shown_)
+        return;
+    shown_ = shown;
+    // Whatever was on screen is stale by the time the view comes back.
+    fallTimer_.stop();
+    bars_.clear();
+    frameClock_.invalidate();
+    emit shownChanged(shown);
+}
+
+void SpectrumView::resizeEvent(QResizeEvent*) {
+    paintBackground();
+    paintFullBar();
+}
+
+// One full-height bar drawn once; each frame copies the part of it a bar needs, which is cheaper than
+// filling with a gradient every time.
+void SpectrumView::paintFullBar() {
+    const int graphHeight = std::max(1, height() - 2 * kMarginPx);
+    fullBar_ = QPixmap(std::max(1, width() / SpectrumBars::kBarCount + 1), graphHeight);
+    QLinearGradient fill(0, graphHeight, 0, 0);
+    fill.setColorAt(0.0, QColor(20, 170, 160));
+    fill.setColorAt(0.45, QColor(120, 220, 90));
+    fill.setColorAt(0.8, QColor(255, 206, 74));
+    fill.setColorAt(1.0, QColor(255, 96, 72));
+    QPainter(&fullBar_).fillRect(fullBar_.rect(), fill);
+}
+
+void SpectrumView::paintBackground() {
+    background_ = QPixmap(size());
+    QPainter painter(&background_);
+    QLinearGradient fill(0, 0, 0, height());
+    fill.setColorAt(0, kBackgroundTop);
+    fill.setColorAt(1, kBackgroundBottom);
+    painter.fillRect(rect(), fill);
+    painter.setPen(kGridColour);
+    const int graphHeight = height() - 2 * kMarginPx;
+    for (int line = 1; line < kGridLines; ++line) {
+        const int y = kMarginPx + graphHeight * line / kGridLines;
+        painter.drawLine(kMarginPx, y, width() - kMarginPx, y);
+    }
+}
+
+void SpectrumView::paintEvent(QPaintEvent*) {
+    ++paintCount_;
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, background_);
+    const int graphWidth = width() - 2 * kMarginPx;
+    const int graphHeight = height() - 2 * kMarginPx;
+    const int bottom = height() - kMarginPx;
+    const auto& levels = bars_.levels();
+    const auto& peaks = bars_.peaks();
+    for (int bar = 0; bar < SpectrumBars::kBarCount; ++bar) {
+        const int left = kMarginPx + graphWidth * bar / SpectrumBars::kBarCount;
+        const int right = kMarginPx + graphWidth * (bar + 1) / SpectrumBars::kBarCount - kBarGapPx;
+        const int barHeight = int(std::lround(levels[bar] * graphHeight));
+        if (barHeight > 0)
+            painter.drawPixmap(left, bottom - barHeight, fullBar_, 0, graphHeight - barHeight, right - left,
+                               barHeight);
+        if (peaks[bar] > 0) {
+            const int capTop = bottom - int(std::lround(peaks[bar] * graphHeight)) - kCapHeightPx;
+            painter.fillRect(QRect(left, std::max(kMarginPx, capTop), right - left, kCapHeightPx),
+                             kCapColour);
+        }
+    }
+}
+
+} // namespace rt

@@ -1,0 +1,63 @@
+#pragma once
+// The engine's picture of the playing sound: spectrum bars with peak caps. It draws only what the engine
+// feeds it; it paints nothing and runs no timer while hidden or while no sound comes, except for the short
+// soft fall of the bars after the sound stops.
+#include "platform/media/SpectrumBars.h"
+
+#include <QBasicTimer>
+#include <QElapsedTimer>
+
+#include <QPixmap>
+#include <QWidget>
+
+#include <span>
+
+namespace rt {
+
+class SpectrumView : public QWidget {
+    Q_OBJECT
+
+  public:
+    static constexpr int kFrameIntervalMs = 40;
+
+    explicit SpectrumView(QWidget* parent = nullptr);
+
+    // One frame of band magnitudes in dB (bands from 0 Hz to half the sample rate). Ignored while hidden.
+    void showSpectrum(std::span<const float> magnitudesDb, int sampleRate);
+    // No more frames for now: the bars fall softly to the bottom, then the view goes quiet.
+    void endOfSpectrum();
+
+    // On screen: shown, and its window not minimised.
+    bool isShown() const { return shown_; }
+    // The fall after the last frame is still being animated.
+    bool isFalling() const { return fallTimer_.isActive(); }
+    const SpectrumBars& bars() const { return bars_; }
+    // Paints so far; lets a caller see that a hidden or idle view draws nothing.
+    int paintCount() const { return paintCount_; }
+
+  signals:
+    void shownChanged(bool shown);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+  private:
+    double secondsSinceLastFrame();
+    void setShown(bool shown);
+    void paintBackground();
+    void paintFullBar();
+
+    SpectrumBars bars_;
+    QBasicTimer fallTimer_;
+    QElapsedTimer frameClock_;
+    QPixmap background_;
+    QPixmap fullBar_;
+    bool shown_ = false;
+    int paintCount_ = 0;
+};
+
+} // namespace rt
