@@ -66,8 +66,8 @@ std::size_t dirWalk() {
     subfolders("X:", folders);
     std::size_t files = 0;
     for (const QString& folder : folders) {
-        const QString spec = folder.endsWith('\\') ? folder : folder + "\\";
-        for (QString name = rt::Dir(spec, rt::kAttrNormal); !name.isEmpty(); name = rt::Dir())
+        const QString listing = folder.endsWith('\\') ? folder : folder + "\\";
+        for (QString name = rt::Dir(listing, rt::kAttrNormal); !name.isEmpty(); name = rt::Dir())
             ++files;
     }
     return files;

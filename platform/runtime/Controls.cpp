@@ -127,12 +127,12 @@ void Control::setToolTipText(const String& text) {
 
 // ---- fonts ----
 
-QFont qFontOf(const FontSpec& spec) {
-    QFont font(spec.name == "MS Sans Serif" ? QStringLiteral("DejaVu Sans") : spec.name);
+QFont qFontOf(const FontSpec& wanted) {
+    QFont font(wanted.name == "MS Sans Serif" ? QStringLiteral("DejaVu Sans") : wanted.name);
     font.setStyleHint(QFont::SansSerif);
     // Point sizes are meant at 96 dots per inch; pixel sizes keep the layout independent of the screen.
-    font.setPixelSize(std::max(1, static_cast<int>(std::lround(spec.points * 96.0 / 72.0))));
-    font.setBold(spec.bold);
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(wanted.points * 96.0 / 72.0))));
+    font.setBold(wanted.bold);
     return font;
 }
 

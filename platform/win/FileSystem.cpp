@@ -189,11 +189,11 @@ std::vector<QString> namesOf(const QByteArray& hostFolder, bool atRoot, const QS
 }
 
 std::vector<QString> snapshotOf(const QString& pathSpec, int attributes) {
-    const ListingSpec spec = splitSpec(pathSpec);
+    const ListingSpec listing = splitSpec(pathSpec);
     HostLookup folder;
-    if (!skipOnError([&] { folder = lookUpHostPath(spec.folder); }) || !folder.exists)
+    if (!skipOnError([&] { folder = lookUpHostPath(listing.folder); }) || !folder.exists)
         return {};
-    return namesOf(folder.path, folder.driveRoot, spec.pattern, attributes);
+    return namesOf(folder.path, folder.driveRoot, listing.pattern, attributes);
 }
 
 } // namespace

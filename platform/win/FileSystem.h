@@ -28,10 +28,10 @@ int GetAttr(const String& windowsPath);
 
 // Starts a new listing (discarding the previous one) and returns its first name, "" when it is empty.
 // The last component is a pattern with the runtime's wildcards ("*", "*.*", "*.vip", "?"), without regard
-// to case; a spec ending in "\" lists everything. Normal files are always listed; hidden, system and
+// to case; a path ending in "\" lists everything. Normal files are always listed; hidden, system and
 // folders only when their bit is in `attributes`; "." and ".." are folders (a drive root has none).
 // The names are taken when the listing starts, sorted by name without regard to case.
-// A missing or unreadable folder, an unknown drive or a relative spec give an empty listing.
+// A missing or unreadable folder, an unknown drive or a relative path give an empty listing.
 String Dir(const String& pathSpec, int attributes = kAttrNormal);
 // The next name of the current listing; "" at its end and after. kInvalidProcedureCall when no listing
 // was ever started.

@@ -34,8 +34,8 @@ QStringList restOfListing(QString first) {
     return names;
 }
 
-QStringList listing(const QString& spec, int attributes = rt::kAttrNormal) {
-    return restOfListing(rt::Dir(spec, attributes));
+QStringList listing(const QString& path, int attributes = rt::kAttrNormal) {
+    return restOfListing(rt::Dir(path, attributes));
 }
 
 void makeFifo(const TempDrive& drive, const QString& name) {
