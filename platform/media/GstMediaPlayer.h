@@ -16,7 +16,7 @@ namespace rt {
 
 class GstMediaPlayer final : public MediaPlayer {
   public:
-    static constexpr int kSpectrumBands = 128;
+    static constexpr int kSpectrumBands = 64;
     static constexpr int kSpectrumIntervalMs = 40;
 
     GstMediaPlayer();

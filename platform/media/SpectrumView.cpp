@@ -1,5 +1,6 @@
 #include "platform/media/SpectrumView.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QTimerEvent>
 
@@ -31,8 +32,9 @@ void SpectrumView::showSpectrum(std::span<const float> magnitudesDb, int sampleR
     if (!shown_)
         return;
     fallTimer_.stop();
+    const int topBefore = drawnTop();
     bars_.feed(magnitudesDb, sampleRate, secondsSinceLastFrame());
-    update();
+    repaintBelow(topBefore);
 }
 
 void SpectrumView::endOfSpectrum() {
@@ -44,10 +46,24 @@ void SpectrumView::endOfSpectrum() {
 void SpectrumView::timerEvent(QTimerEvent* event) {
     if (event->timerId() != fallTimer_.timerId())
         return QWidget::timerEvent(event);
+    const int topBefore = drawnTop();
     bars_.fall(secondsSinceLastFrame());
     if (bars_.atRest())
         fallTimer_.stop();
-    update();
+    repaintBelow(topBefore);
+}
+
+// The highest row a bar or cap covers; nothing above it changes from frame to frame.
+int SpectrumView::drawnTop() const {
+    const auto& peaks = bars_.peaks();
+    const double highest = *std::max_element(peaks.begin(), peaks.end());
+    return height() - kMarginPx - int(std::lround(highest * (height() - 2 * kMarginPx))) - kCapHeightPx;
+}
+
+// Repaints from the higher of the old and new tops down: quiet music leaves most of the view untouched.
+void SpectrumView::repaintBelow(int topBefore) {
+    const int top = std::max(0, std::min(topBefore, drawnTop()));
+    update(0, top, width(), height() - top);
 }
 
 // The first frame after a quiet spell counts as one ordinary frame.
@@ -112,10 +128,10 @@ void SpectrumView::paintBackground() {
     }
 }
 
-void SpectrumView::paintEvent(QPaintEvent*) {
+void SpectrumView::paintEvent(QPaintEvent* event) {
     ++paintCount_;
     QPainter painter(this);
-    painter.drawPixmap(0, 0, background_);
+    painter.drawPixmap(event->rect(), background_, event->rect());
     const int graphWidth = width() - 2 * kMarginPx;
     const int graphHeight = height() - 2 * kMarginPx;
     const int bottom = height() - kMarginPx;

@@ -50,6 +50,8 @@ class SpectrumView : public QWidget {
     void setShown(bool shown);
     void paintBackground();
     void paintFullBar();
+    int drawnTop() const;
+    void repaintBelow(int topBefore);
 
     SpectrumBars bars_;
     QBasicTimer fallTimer_;
