@@ -62,15 +62,12 @@ GstMediaPlayer::GstMediaPlayer() {
     applyBalance(balance_);
 }
 
-GstMediaPlayer::~GstMediaPlayer() {
-    QObject::disconnect(viewConnection_);
-    gst_element_set_state(playbin_.get(), GST_STATE_NULL);
-    if (watching_)
-        gst_bus_remove_watch(bus_.get());
-}
+// The members release themselves: first the relay (no frame or view signal reaches us any more), then the
+// bus watch, and last the pipeline, brought down to NULL, which stops the sound.
+GstMediaPlayer::~GstMediaPlayer() = default;
 
 void GstMediaPlayer::buildPipeline() {
-    playbin_ = gst::makeElement("playbin", "engine");
+    playbin_.reset(gst::makeElement("playbin", "engine").release());
     if (!playbin_)
         qFatal("ondara: GStreamer's playbin is missing (gstreamer1.0-plugins-base)");
     // Sound only: no video or subtitle decoding, and our own volume so it is the same on every sink.
@@ -78,8 +75,7 @@ void GstMediaPlayer::buildPipeline() {
     gst::Element sink = buildAudioSink();
     g_object_set(playbin_.get(), "audio-sink", sink.get(), nullptr);
     bus_.reset(gst_element_get_bus(playbin_.get()));
-    gst_bus_add_watch(bus_.get(), &GstMediaPlayer::onBusMessage, this);
-    watching_ = true;
+    busWatch_ = gst::BusWatch(bus_.get(), &GstMediaPlayer::onBusMessage, this);
 }
 
 // panorama ! tee ! audioconvert ! autoaudiosink, and on a branch of the tee
@@ -306,11 +302,11 @@ String GstMediaPlayer::status() const {
 // --- Spectrum --------------------------------------------------------------------------------------------
 
 void GstMediaPlayer::attachSpectrumView(SpectrumView* view) {
-    QObject::disconnect(viewConnection_);
+    if (view_)
+        QObject::disconnect(view_, nullptr, &relay_, nullptr);
     view_ = view;
     if (view)
-        viewConnection_ =
-            QObject::connect(view, &SpectrumView::shownChanged, view, [this] { updateSpectrum(); });
+        QObject::connect(view, &SpectrumView::shownChanged, &relay_, [this] { updateSpectrum(); });
     updateSpectrum();
 }
 
@@ -335,14 +331,12 @@ void GstMediaPlayer::onSpectrum(GstMessage* message) {
     for (guint band = 0; band < bands.size(); ++band)
         bands[band] = g_value_get_float(gst_value_list_get_value(magnitudes, band));
     gint rate = 0;
-    if (GstCaps* current = gst_pad_get_current_caps(spectrumInput_.get())) {
-        gst_structure_get_int(gst_caps_get_structure(current, 0), "rate", &rate);
-        gst_caps_unref(current);
-    }
+    if (gst::Caps caps{gst_pad_get_current_caps(spectrumInput_.get())})
+        gst_structure_get_int(gst_caps_get_structure(caps.get(), 0), "rate", &rate);
     const int delayMs = millisecondsUntilHeard(gst_message_get_structure(message));
     if (delayMs <= kShowAtOnceMs)
         return view_->showSpectrum(bands, rate);
-    QTimer::singleShot(delayMs, &frameRelay_, [this, bands = std::move(bands), rate] {
+    QTimer::singleShot(delayMs, &relay_, [this, bands = std::move(bands), rate] {
         if (spectrumOn_ && view_)
             view_->showSpectrum(bands, rate);
     });

@@ -6,7 +6,6 @@
 #include "platform/media/GstRefs.h"
 #include "platform/media/MediaPlayer.h"
 
-#include <QMetaObject>
 #include <QObject>
 #include <QPointer>
 
@@ -71,14 +70,14 @@ class GstMediaPlayer final : public MediaPlayer {
     void readDuration();
     int millisecondsUntilHeard(const GstStructure* frame) const;
 
-    gst::Element playbin_;
+    gst::Pipeline playbin_;
     gst::Element panorama_;
     gst::Element valve_;
     gst::Element spectrum_;
     gst::Element device_;
     gst::Pad spectrumInput_;
     gst::Bus bus_;
-    bool watching_ = false;
+    gst::BusWatch busWatch_;
 
     String url_;
     std::optional<Media> media_;
@@ -95,10 +94,10 @@ class GstMediaPlayer final : public MediaPlayer {
     int balance_ = 0;
 
     QPointer<SpectrumView> view_;
-    QMetaObject::Connection viewConnection_;
     bool spectrumOn_ = false;
-    // Carries frames to the view when their sound is heard; gone first, so no late frame outlives us.
-    QObject frameRelay_;
+    // The receiving end of the view's signal and of frames held until their sound is heard; destroyed
+    // first, so neither reaches an engine that is going.
+    QObject relay_;
 };
 
 } // namespace rt

@@ -4,6 +4,7 @@
 #include <gst/gst.h>
 
 #include <memory>
+#include <utility>
 
 namespace rt::gst {
 
@@ -25,6 +26,16 @@ struct ErrorFree {
 struct GFree {
     void operator()(gpointer memory) const { g_free(memory); }
 };
+struct CapsUnref {
+    void operator()(GstCaps* caps) const { gst_caps_unref(caps); }
+};
+// A pipeline must be brought down to NULL before its last reference goes.
+struct StopAndUnref {
+    void operator()(GstElement* pipeline) const {
+        gst_element_set_state(pipeline, GST_STATE_NULL);
+        gst_object_unref(pipeline);
+    }
+};
 
 template <class T> using Object = std::unique_ptr<T, ObjectUnref>;
 using GObjectRef = std::unique_ptr<GObject, GObjectUnref>;
@@ -35,6 +46,33 @@ using Message = std::unique_ptr<GstMessage, MessageUnref>;
 using TagList = std::unique_ptr<GstTagList, TagListUnref>;
 using Error = std::unique_ptr<GError, ErrorFree>;
 using CharBuffer = std::unique_ptr<gchar, GFree>;
+using Caps = std::unique_ptr<GstCaps, CapsUnref>;
+using Pipeline = std::unique_ptr<GstElement, StopAndUnref>;
+
+// A watch of a bus on the default main context, removed when the owner goes.
+class BusWatch {
+  public:
+    BusWatch() = default;
+    BusWatch(GstBus* bus, GstBusFunc handler, gpointer data) : bus_(GST_BUS(gst_object_ref(bus))) {
+        gst_bus_add_watch(bus, handler, data);
+    }
+    BusWatch(BusWatch&&) = default;
+    BusWatch& operator=(BusWatch&& other) noexcept {
+        if (this != &other) {
+            remove();
+            bus_ = std::move(other.bus_);
+        }
+        return *this;
+    }
+    ~BusWatch() { remove(); }
+
+  private:
+    void remove() {
+        if (bus_)
+            gst_bus_remove_watch(bus_.get());
+    }
+    Bus bus_;
+};
 
 // A floating new element becomes a plain reference we own (gst_object_ref_sink), so giving it to a bin later
 // leaves our reference intact.
