@@ -289,7 +289,7 @@ template <class T, int N> class ControlArray {
 
 // Colour value (0x00BBGGRR, or a system colour with the top bit set) to a colour to paint with.
 QRgb rgbOf(std::int32_t colour);
-// The font the runtime shows for a font description (MS Sans Serif has no Linux build: a sans face stands in).
+// The font the runtime shows for a font description.
 QFont qFontOf(const FontSpec& font);
 
 } // namespace rt
