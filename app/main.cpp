@@ -1,10 +1,11 @@
 // Ondara: starts the platform and the main window, then runs until the main window's close button.
 #include "platform/runtime/Application.h"
-
-#include <cstdio>
+#include "player/Player.h"
 
 int main(int argc, char** argv) {
     rt::Application app(argc, argv);
-    std::fprintf(stderr, "ondara: the main window is not built yet; nothing to show\n");
-    return 0;
+    // The first touch loads the main window (its load handler places it and creates the hidden spectrum
+    // window with the engine); the start-up window is then shown.
+    player::player().Show();
+    return app.run();
 }
