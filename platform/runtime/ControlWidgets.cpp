@@ -45,6 +45,19 @@ std::int16_t shiftMaskOf(Qt::KeyboardModifiers modifiers) {
     return mask;
 }
 
+bool resizePersistentImage(QImage& image, QSize size, const std::function<void(QImage&)>& clear) {
+    if (!image.isNull() && image.size() == size)
+        return false;
+    const QImage previous = image;
+    image = QImage(size, QImage::Format_RGB32);
+    clear(image);
+    if (!previous.isNull()) {
+        QPainter painter(&image);
+        painter.drawImage(0, 0, previous);
+    }
+    return true;
+}
+
 void dispatchMouse(const MouseHandlers& handlers, QMouseEvent* event, const QWidget* widget) {
     std::int16_t button =
         event->type() == QEvent::MouseMove ? buttonCodesOf(event->buttons()) : buttonCodeOf(event->button());

@@ -16,6 +16,10 @@ std::int16_t buttonCodeOf(Qt::MouseButton button);
 std::int16_t buttonCodesOf(Qt::MouseButtons buttons);
 std::int16_t shiftMaskOf(Qt::KeyboardModifiers modifiers);
 
+// Gives a persistent image a new size: what was drawn stays, the area it did not cover is cleared by
+// `clear`, which sees the image at its new size. False when the size did not change.
+bool resizePersistentImage(QImage& image, QSize size, const std::function<void(QImage&)>& clear);
+
 struct MouseHandlers {
     MouseHandler down, move, up;
     std::function<void()> click, dblClick;

@@ -95,6 +95,13 @@ void Control::placeWidget() {
     widget_->setGeometry(px(left_), px(top_), std::max(0, px(width_)), std::max(0, px(height_)));
 }
 
+QSize Control::pixelSize() const {
+    const auto px = [this](double v) {
+        return std::max(0, static_cast<int>(std::lround(parent_.toPixels(v))));
+    };
+    return {px(width_), px(height_)};
+}
+
 bool Control::Visible() const {
     return widget_ && !widget_->isHidden();
 }
@@ -325,19 +332,9 @@ void PictureBox::sizeToPicture() {
 }
 
 void PictureBox::rebuildImage() {
-    const QSize size(std::max(0, static_cast<int>(std::lround(container().toPixels(Width())))),
-                     std::max(0, static_cast<int>(std::lround(container().toPixels(Height())))));
-    if (!image_.isNull() && image_.size() == size)
-        return;
     // What was drawn survives a resize; new area shows the back colour and the picture.
-    const QImage previous = image_;
-    image_ = QImage(size, QImage::Format_RGB32);
-    Cls();
-    if (!previous.isNull()) {
-        QPainter painter(&image_);
-        painter.drawImage(0, 0, previous);
-    }
-    Refresh();
+    if (resizePersistentImage(image_, pixelSize(), [this](QImage&) { Cls(); }))
+        Refresh();
 }
 
 // ---- Image ----

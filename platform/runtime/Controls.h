@@ -90,6 +90,8 @@ class Control {
     void attachWidget(QWidget* widget);
     // Called after the size changed (in any way).
     virtual void resized() {}
+    // The control's size in pixels.
+    QSize pixelSize() const;
     // Geometry as set by the control itself (auto-size), without reentering resized().
     void setSizeFromContent(double width, double height);
 

@@ -20,8 +20,9 @@ std::vector<Form*>& allForms() {
     return forms;
 }
 
+// A window lies on whole pixels: the part of a pixel that a place in twips names is dropped.
 int twipsToPixels(int twips) {
-    return static_cast<int>(std::lround(twips / double(kTwipsPerPixel)));
+    return twips / kTwipsPerPixel;
 }
 
 // Remains of an unloaded window: the controls go before the window that holds them.

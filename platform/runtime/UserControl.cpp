@@ -151,18 +151,9 @@ void UserControl::resized() {
 }
 
 void UserControl::rebuildImage() {
-    const QSize size(std::max(0, static_cast<int>(std::lround(container().toPixels(Width())))),
-                     std::max(0, static_cast<int>(std::lround(container().toPixels(Height())))));
-    if (!image_.isNull() && image_.size() == size)
-        return;
-    const QImage previous = image_;
-    image_ = QImage(size, QImage::Format_RGB32);
-    image_.fill(QColor::fromRgb(rgbOf(backColor_)));
-    if (!previous.isNull()) {
-        QPainter painter(&image_);
-        painter.drawImage(0, 0, previous);
-    }
-    repaint();
+    const QColor back = QColor::fromRgb(rgbOf(backColor_));
+    if (resizePersistentImage(image_, pixelSize(), [&back](QImage& image) { image.fill(back); }))
+        repaint();
 }
 
 } // namespace rt

@@ -1,5 +1,6 @@
 // The intrinsic controls: what the windows rely on beyond Qt's own behaviour.
 #include "platform/runtime/Form.h"
+#include "tests/support/ControlsHost.h"
 
 #include <QBuffer>
 #include <QListWidget>
@@ -25,21 +26,11 @@ class Window : public rt::FormWithDesign<Design> {
     using FormWithDesign::d;
 };
 
-rt::Picture solidPicture(int width, int height, QRgb colour) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return rt::PictureObject::fromFileBytes(bytes);
-}
-
 TEST(PictureBox, ClsGivesBackColourWithThePictureAtTheTopLeft) {
     Window window;
     auto& box = window.d().box;
     box.setBackColor(0x0000FF); // red, as 0x00BBGGRR
-    box.setPicture(solidPicture(5, 4, qRgb(0, 255, 0)));
+    box.setPicture(fixtures::solidPicture(5, 4, qRgb(0, 255, 0)));
     box.Cls();
     EXPECT_EQ(box.image().size(), QSize(20, 20));
     EXPECT_EQ(box.image().pixel(0, 0), qRgb(0, 255, 0));
@@ -51,12 +42,12 @@ TEST(PictureBox, ClsGivesBackColourWithThePictureAtTheTopLeft) {
 TEST(PictureBox, AutoSizeTakesThePictureSizeInTheContainersUnit) {
     Window window;
     auto& box = window.d().box;
-    box.setPicture(solidPicture(9, 11, qRgb(1, 2, 3)));
+    box.setPicture(fixtures::solidPicture(9, 11, qRgb(1, 2, 3)));
     box.setAutoSize(true);
     EXPECT_DOUBLE_EQ(box.Width(), 9 * 15);
     EXPECT_DOUBLE_EQ(box.Height(), 11 * 15);
     box.setAutoSize(false);
-    box.setPicture(solidPicture(27, 14, qRgb(1, 2, 3)));
+    box.setPicture(fixtures::solidPicture(27, 14, qRgb(1, 2, 3)));
     EXPECT_DOUBLE_EQ(box.Width(), 9 * 15);
 }
 

@@ -2,6 +2,7 @@
 #include "platform/runtime/Form.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/Windows.h"
+#include "tests/support/ControlsHost.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -21,16 +22,6 @@ class Skinned : public rt::FormWithDesign<NoControls> {
     Skinned() : FormWithDesign("Skinned") {}
 };
 
-rt::Picture orangePicture(int width, int height) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(qRgb(240, 120, 10));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return rt::PictureObject::fromFileBytes(bytes);
-}
-
 void settle(int milliseconds) {
     QElapsedTimer clock;
     clock.start();
@@ -40,7 +31,7 @@ void settle(int milliseconds) {
 
 TEST(ShapedWindow, PixelsOutsideTheRegionAreNotTheWindows) {
     Skinned window;
-    window.setPicture(orangePicture(100, 80));
+    window.setPicture(fixtures::solidPicture(100, 80, qRgb(240, 120, 10)));
     window.setWidth(100 * 15);
     window.setHeight(80 * 15);
     window.setLeft(200 * 15);
