@@ -30,6 +30,8 @@ struct Place {
 constexpr std::int32_t kCaptionTextColour = static_cast<std::int32_t>(0x80000009);
 constexpr std::int32_t kHighlightColour = static_cast<std::int32_t>(0x8000000D);
 constexpr std::int32_t kBitRateBack = 0xBEB8A1;
+// The time and volume boxes are a little larger than their strip: the edge it leaves stays dark.
+constexpr std::int32_t kStripEdgeColour = 0x000000;
 constexpr int kTitleTimerMs = 1;
 constexpr int kPositionTimerMs = 25;
 const rt::FontSpec kReadoutFont{"MS Sans Serif", 8.25, true};
@@ -164,11 +166,13 @@ PlayerDesign::PlayerDesign(rt::Form& window)
     placeReadout(LabelDisplay, {105, 45, 1335, 195}, "----------------------", "Titulo y duración");
     LabelDisplay.setAutoSize(true);
     placeStrip(Picture2, {3525, 600, 795, 345});
+    Picture2.setBackColor(kStripEdgeColour);
     placeReadout(LabelVol, {75, 45, 615, 195}, "-90 dB", "Nivel volumen");
     LabelVol.setAlignment(rt::Label::kCenter);
     placeButton(Open, {3015, 2145, 375, 420}, controls::openBag(), "Abrir archivo de audio");
     placeButton(PL, {2565, 2145, 390, 420}, controls::plBag(), "Abre/cierra PlayList");
     placeStrip(Picture1, {765, 630, 2250, 345});
+    Picture1.setBackColor(kStripEdgeColour);
     placeReadout(LabelTime, {45, 45, 525, 195}, "00:00", "Tiemp trancurrido");
     placeButton(SAtoggle1, {3525, 2115, 405, 435}, controls::saToggleBag(), "Abre/cierra Spectrómetro");
     placeSlider(SliderTime, {330, 1185, 3000, 160}, controls::sliderTimeBag(),
