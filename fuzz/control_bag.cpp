@@ -4,6 +4,7 @@
 // the controls. A control that loaded must then draw, take the mouse, save, and load its saved bag again.
 #include "controls/Button.h"
 #include "controls/Slider.h"
+#include "fuzz/FuzzRecipe.h"
 #include "platform/runtime/Errors.h"
 #include "platform/runtime/Form.h"
 #include "platform/runtime/Numbers.h"
@@ -39,8 +40,7 @@ Host* gHost = nullptr;
 std::vector<rt::Picture> gPictures;
 
 [[noreturn]] void fail(const char* what) {
-    std::fprintf(stderr, "control bag fuzz: %s\n", what);
-    std::abort();
+    fuzzing::fail("control bag", what);
 }
 
 rt::Picture pngPicture(int width, int height, QRgb colour) {
@@ -53,21 +53,7 @@ rt::Picture pngPicture(int width, int height, QRgb colour) {
     return rt::PictureObject::fromFileBytes(bytes);
 }
 
-class Recipe {
-  public:
-    Recipe(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    bool done() const { return pos_ >= size_; }
-    uint8_t next() { return pos_ < size_ ? data_[pos_++] : 0; }
-    int32_t next32() {
-        return int32_t(uint32_t(next()) | uint32_t(next()) << 8 | uint32_t(next()) << 16 |
-                       uint32_t(next()) << 24);
-    }
-
-  private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t pos_ = 0;
-};
+using fuzzing::Recipe;
 
 constexpr std::array kKeys = {"_extentx",     "_extenty",    "style",         "usemaskcolor",
                               "picturealign", "pictureback", "picturenormal", "picturedisabled",

@@ -1,6 +1,7 @@
 // Stored property bags come from window designs: loading any bytes must end in a bag or a RuntimeError.
 // Random bytes rarely get past the magic, so each input is also used as a recipe for a valid bag, which is
 // saved, checked for a faithful round trip, then damaged where the input says and loaded again.
+#include "fuzz/FuzzRecipe.h"
 #include "platform/runtime/Errors.h"
 #include "platform/runtime/PropertyBag.h"
 
@@ -27,25 +28,10 @@ QByteArray makePicture() {
 }
 
 [[noreturn]] void fail(const char* what) {
-    std::fprintf(stderr, "property bag fuzz: %s\n", what);
-    std::abort();
+    fuzzing::fail("property bag", what);
 }
 
-class Recipe {
-  public:
-    Recipe(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    bool done() const { return pos_ >= size_; }
-    uint8_t next() { return pos_ < size_ ? data_[pos_++] : 0; }
-    int32_t next32() {
-        return int32_t(uint32_t(next()) | uint32_t(next()) << 8 | uint32_t(next()) << 16 |
-                       uint32_t(next()) << 24);
-    }
-
-  private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t pos_ = 0;
-};
+using fuzzing::Recipe;
 
 QString nameFrom(Recipe& recipe) {
     static const char kLetters[] = "abcXYZ_1";

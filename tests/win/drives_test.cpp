@@ -2,6 +2,7 @@
 #include "platform/runtime/Errors.h"
 #include "platform/win/Drives.h"
 #include "platform/win/HostNames.h"
+#include "tests/support/ErrorCapture.h"
 #include "tests/support/TempDrive.h"
 
 #include <QDir>
@@ -14,14 +15,7 @@ namespace {
 
 using testing_support::TempDrive;
 
-template <class Call> int errorNumberOf(Call&& call) {
-    try {
-        call();
-    } catch (const rt::RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
+using fixtures::errorNumberOf;
 
 QString tableText(const std::vector<rt::Drive>& drives) {
     QStringList lines;

@@ -2,6 +2,7 @@
 #include "platform/runtime/Errors.h"
 #include "platform/win/FileSystem.h"
 #include "platform/win/HostNames.h"
+#include "tests/support/ErrorCapture.h"
 #include "tests/support/TempDrive.h"
 
 #include <QStringList>
@@ -17,14 +18,7 @@ namespace {
 
 using testing_support::TempDrive;
 
-template <class Call> int errorNumberOf(Call&& call) {
-    try {
-        call();
-    } catch (const rt::RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
+using fixtures::errorNumberOf;
 
 // Every name the current listing still has.
 QStringList restOfListing(QString first) {
