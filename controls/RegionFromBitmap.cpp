@@ -1,5 +1,6 @@
 #include "controls/RegionFromBitmap.h"
 
+#include "platform/runtime/Errors.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/Modules.h"
 #include "platform/win/Windows.h"
@@ -34,6 +35,9 @@ std::int32_t regionRowWidth(std::int32_t width) {
 
 rt::win::HRGN regionOfKeyedPixels(rt::win::HDC dc, std::int32_t width, std::int32_t height,
                                   std::int32_t keyColor) {
+    // A window never measures less than nothing; a buffer of negative size would end the program.
+    if (width < 0 || height < 0)
+        rt::raise(rt::kInvalidProcedureCall, "a window of negative size has no region");
     const std::int32_t rowPx = regionRowWidth(width);
     const std::int32_t rows = rt::add32(height, 1);
     const std::int32_t rowBytes = rt::mul32(kBytesPerPixel, rowPx);

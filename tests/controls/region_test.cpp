@@ -86,6 +86,13 @@ TEST(RegionRows, AreTheSmallestMultipleOfFourAboveTheWidth) {
     EXPECT_EQ(controls::regionRowWidth(4), 8);
 }
 
+TEST(FormRegion, ANegativeSizeFailsAsARunTimeError) {
+    EXPECT_EQ(fixtures::errorNumberOf([] { controls::regionOfKeyedPixels(0, 10, -2, 0xFF0000); }),
+              rt::kInvalidProcedureCall);
+    EXPECT_EQ(fixtures::errorNumberOf([] { controls::regionOfKeyedPixels(0, -5, 10, 0xFF0000); }),
+              rt::kInvalidProcedureCall);
+}
+
 TEST(FormRegion, CoversExactlyThePixelsThatAreNotTheKey) {
     ControlsHost window;
     const QImage skin = awkwardSkin();
