@@ -6,9 +6,12 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
+#include <chrono>
 #include <cmath>
 #include <ostream>
 #include <string>
+#include <thread>
 
 namespace player_test {
 namespace {
@@ -152,8 +155,9 @@ TEST_P(ElapsedTextTest, TickWritesTheElapsedTime) {
 
 INSTANTIATE_TEST_SUITE_P(Positions, ElapsedTextTest,
                          ::testing::Values(ElapsedCase{0.4, "00:00"}, ElapsedCase{0.5, "00:01"},
-                                           ElapsedCase{59.5, "01:00"}, ElapsedCase{61, "01:01"},
-                                           ElapsedCase{3600, "60:00"}, ElapsedCase{6000, "100:00"}),
+                                           ElapsedCase{5, "00:05"}, ElapsedCase{59.5, "01:00"},
+                                           ElapsedCase{61, "01:01"}, ElapsedCase{3600, "60:00"},
+                                           ElapsedCase{6000, "100:00"}),
                          [](const ::testing::TestParamInfo<ElapsedCase>& info) {
                              return "Tenths" + std::to_string(std::lround(info.param.position * 10));
                          });
@@ -319,6 +323,36 @@ TEST_F(TransportTest, SpaceTogglesByTheEnginesStateAndEndStops) {
 
     pressKey(window, Qt::Key_End);
     expectStoppedRow();
+}
+
+// Posts a zero-time timer that notes when pending events run; the pump only runs them once its quiet
+// millisecond has passed, so the caller waits that long first.
+class PendingEventProbe {
+  public:
+    PendingEventProbe() {
+        QTimer::singleShot(0, [this] { ran_ = true; });
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    bool ran() const { return ran_; }
+
+  private:
+    bool ran_ = false;
+};
+
+TEST_F(TransportTest, SpaceThatActsSkipsTheEventPumpAndEndRunsIt) {
+    QWidget* window = main().containerWidget();
+    play(kSong, 240);
+    {
+        PendingEventProbe probe;
+        pressKey(window, Qt::Key_Space);
+        EXPECT_FALSE(probe.ran());
+        QApplication::processEvents();
+    }
+    {
+        PendingEventProbe probe;
+        pressKey(window, Qt::Key_End);
+        EXPECT_TRUE(probe.ran());
+    }
 }
 
 TEST_F(TransportTest, KeypadPlusAndMinusStepTheFaderAndStopAtItsEnds) {
