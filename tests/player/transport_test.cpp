@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <chrono>
 #include <cmath>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -330,13 +331,14 @@ TEST_F(TransportTest, SpaceTogglesByTheEnginesStateAndEndStops) {
 class PendingEventProbe {
   public:
     PendingEventProbe() {
-        QTimer::singleShot(0, [this] { ran_ = true; });
+        // Shared, so a timer that fires after a failed check writes into live memory.
+        QTimer::singleShot(0, [ran = ran_] { *ran = true; });
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    bool ran() const { return ran_; }
+    bool ran() const { return *ran_; }
 
   private:
-    bool ran_ = false;
+    std::shared_ptr<bool> ran_ = std::make_shared<bool>(false);
 };
 
 TEST_F(TransportTest, SpaceThatActsSkipsTheEventPumpAndEndRunsIt) {
