@@ -5,6 +5,7 @@
 #include "platform/win/Drives.h"
 
 #include <QAbstractEventDispatcher>
+#include <QFileInfo>
 #include <QTimer>
 #include <gst/audio/streamvolume.h>
 
@@ -130,6 +131,7 @@ void GstMediaPlayer::setURL(const String& windowsPath) {
     error_.clear();
     bitrate_ = 0;
     seekingTo_ = -1;
+    uriGiven_ = false;
     if (windowsPath.isEmpty()) {
         media_.reset();
         state_ = kStopped;
@@ -139,12 +141,16 @@ void GstMediaPlayer::setURL(const String& windowsPath) {
     QString hostPath;
     if (!skipOnError([&] { hostPath = hostPathOf(windowsPath); }))
         return fail(QStringLiteral("Error: no se encuentra la ruta %1").arg(windowsPath));
+    // Opening a pipe waits for a writer, on this thread; a device may never end. Only files are read.
+    if (const QFileInfo entry(hostPath); entry.exists() && !entry.isFile())
+        return fail(QStringLiteral("Error: %1 no es un archivo").arg(windowsPath));
     GError* rawError = nullptr;
     gst::CharBuffer uri(gst_filename_to_uri(hostPath.toUtf8().constData(), &rawError));
     gst::Error error(rawError);
     if (!uri)
         return fail(errorText(error.get()));
     g_object_set(playbin_.get(), "uri", uri.get(), nullptr);
+    uriGiven_ = true;
     start();
 }
 
@@ -209,6 +215,9 @@ void GstMediaPlayer::sendSeek() {
 }
 
 void GstMediaPlayer::start() {
+    // The pipeline still holds the media before a refused address: it must not play in its place.
+    if (!uriGiven_)
+        return fail(error_);
     error_.clear();
     target_ = Target::Playing;
     running_ = true;

@@ -80,6 +80,7 @@ class GstMediaPlayer final : public MediaPlayer {
     gst::BusWatch busWatch_;
 
     String url_;
+    bool uriGiven_ = false; // the pipeline was given url_ (a refused address never reaches it)
     std::optional<Media> media_;
     int state_ = kUndefined;
     Target target_ = Target::Stopped;

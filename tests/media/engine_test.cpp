@@ -11,7 +11,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -20,6 +25,35 @@ using rt::GstMediaPlayer;
 using rt::MediaPlayer;
 
 constexpr double kPositionSlackSeconds = 0.35;
+constexpr int kPipeWatchdogMs = 3000;
+
+// Should the engine open a pipe, it would wait on it for a writer for ever: after a while this opens the
+// writing end (possible only while a reader waits) and closes it, so the test fails instead of hanging.
+class PipeWatchdog {
+  public:
+    explicit PipeWatchdog(QByteArray path) : thread_([this, path] { watch(path); }) {}
+    ~PipeWatchdog() {
+        done_ = true;
+        thread_.join();
+    }
+    PipeWatchdog(const PipeWatchdog&) = delete;
+    PipeWatchdog& operator=(const PipeWatchdog&) = delete;
+
+  private:
+    void watch(const QByteArray& path) {
+        QDeadlineTimer deadline(kPipeWatchdogMs);
+        while (!done_) {
+            QThread::msleep(10);
+            if (!deadline.hasExpired())
+                continue;
+            const int writer = ::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (writer >= 0)
+                ::close(writer);
+        }
+    }
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
 
 class MediaEngineTest : public ::testing::Test {
   protected:
@@ -325,6 +359,45 @@ TEST_F(MediaEngineTest, BadAddressesStopWithAnErrorStatus) {
     engine_->setURL(wav("fine.wav", 2.0));
     ASSERT_TRUE(playing());
     EXPECT_EQ(engine_->status(), "Reproduciendo");
+}
+
+TEST_F(MediaEngineTest, APipeIsRefusedAtOnceInsteadOfWaitingForAWriter) {
+    const QByteArray pipe = QFile::encodeName(hostPath("pipe.wav"));
+    ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
+    PipeWatchdog watchdog(pipe);
+    QElapsedTimer clock;
+    clock.start();
+    engine_->setURL(windowsPath(hostPath("pipe.wav")));
+    EXPECT_LT(clock.elapsed(), kPipeWatchdogMs / 2);
+    ASSERT_TRUE(stoppedWithError()) << engine_->status().toStdString();
+    EXPECT_EQ(engine_->currentMedia().name, "pipe");
+    clock.restart();
+    engine_->controls.play();
+    EXPECT_LT(clock.elapsed(), kPipeWatchdogMs / 2);
+    EXPECT_TRUE(stoppedWithError());
+}
+
+// The pipeline keeps the media it played until it is given another: an address it never got must not let
+// that media play under the new one's name.
+TEST_F(MediaEngineTest, ARefusedAddressNeverPlaysTheMediaBeforeIt) {
+    const QByteArray pipe = QFile::encodeName(hostPath("pipe.wav"));
+    ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
+    PipeWatchdog watchdog(pipe);
+    const rt::String refused[] = {QStringLiteral("Q:\\nowhere\\take.wav"), windowsPath(hostPath("pipe.wav"))};
+    const rt::String before = wav("before.wav", 5.0);
+    for (const rt::String& address : refused) {
+        SCOPED_TRACE(address.toStdString());
+        engine_->setURL(before);
+        ASSERT_TRUE(playing());
+        engine_->setURL(address);
+        ASSERT_TRUE(stoppedWithError());
+        engine_->controls.play();
+        runEventsFor(300);
+        EXPECT_EQ(engine_->playState(), MediaPlayer::kStopped);
+        EXPECT_TRUE(engine_->status().startsWith("Error: ")) << engine_->status().toStdString();
+        EXPECT_EQ(engine_->controls.currentPosition(), 0);
+        EXPECT_EQ(engine_->currentMedia().duration, 0);
+    }
 }
 
 TEST_F(MediaEngineTest, ATruncatedMp3EndsStoppedWithoutHanging) {
