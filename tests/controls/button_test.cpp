@@ -214,7 +214,8 @@ TEST(ButtonStates, DoubleClickFromTheWindowSystemReplaysTheFirstPressOnlyOnce) {
     // Qt reports the second press as a double click only, so the replay is its one MouseDown.
     std::vector<std::string> presses;
     for (const std::string& line : b.log)
-        if (line != "MouseMove" && line.rfind("MouseIn", 0) != 0)
+        // The hover poll may run between the reports (a slow build): leaving is not what this is about.
+        if (line != "MouseMove" && line.rfind("MouseIn", 0) != 0 && line.rfind("MouseOut", 0) != 0)
             presses.push_back(line);
     EXPECT_EQ(presses, (std::vector<std::string>{"MouseDown 1 0 5 6", "Click", "MouseUp 1 0 5 6",
                                                  "MouseDown 1 0 5 6", "Click", "MouseUp 1 0 6 7"}));
