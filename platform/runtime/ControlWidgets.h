@@ -34,6 +34,8 @@ class ClickableLabel : public QLabel {
     explicit ClickableLabel(std::function<void()> click) : click_(std::move(click)) {}
 
   protected:
+    // A press on a label is the label's own, as on a windowed control: it never reaches the window body.
+    void mousePressEvent(QMouseEvent* event) override { event->accept(); }
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:

@@ -340,7 +340,7 @@ void PictureBox::rebuildImage() {
 // ---- Image ----
 
 Image::Image(Container& parent) : Control(parent, Kind::Windowless) {
-    label_ = new QLabel;
+    label_ = new ClickableLabel(nullptr);
     label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     attachWidget(label_);
 }

@@ -19,11 +19,32 @@ std::vector<std::shared_ptr<void>>& graves() {
     return list;
 }
 
+bool flushPosted = false;
+
+// When the outermost handler returns, the platform may still be delivering the event that ran it to a
+// widget of the window just unloaded: the remains go only once control is back in the event loop.
+void postFlush() {
+    if (flushPosted || graves().empty())
+        return;
+    if (!QCoreApplication::instance()) {
+        Graveyard::flushIfIdle();
+        return;
+    }
+    flushPosted = true;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [] {
+            flushPosted = false;
+            Graveyard::flushIfIdle();
+        },
+        Qt::QueuedConnection);
+}
+
 struct DepthGuard {
     DepthGuard() { ++depth; }
     ~DepthGuard() {
-        --depth;
-        Graveyard::flushIfIdle();
+        if (--depth == 0)
+            postFlush();
     }
 };
 
@@ -54,6 +75,7 @@ int dispatchDepth() {
 
 void Graveyard::bury(std::shared_ptr<void> remains) {
     graves().push_back(std::move(remains));
+    // Outside every handler nothing can still be using them.
     flushIfIdle();
 }
 

@@ -11,11 +11,13 @@ void DoEvents();
 
 // Every entry from the platform's event loop into a handler of the system runs inside a dispatch: it counts
 // the nesting (handlers run inside DoEvents nest), reports an uncaught run-time error instead of letting
-// it into the event loop, and destroys what was unloaded once the outermost handler has returned.
+// it into the event loop, and, once the outermost handler has returned, has what was unloaded destroyed
+// when control is back in the event loop (the event that ran the handler may still be on its way).
 void dispatch(const std::function<void()>& handler);
 int dispatchDepth();
 
 // Something whose destruction must wait until no handler is running (an unloaded window's controls).
+// Buried outside every handler it goes at once; flushIfIdle destroys what waits when no handler runs.
 struct Graveyard {
     static void bury(std::shared_ptr<void> remains);
     static void flushIfIdle();

@@ -39,6 +39,9 @@ Form::Form(String caption) : caption_(std::move(caption)) {
 }
 
 Form::~Form() {
+    // What an unload left waiting still refers to this window.
+    Unload();
+    Graveyard::flushIfIdle();
     auto& forms = allForms();
     forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
 }

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -40,6 +41,7 @@ class Window : public rt::FormWithDesign<Design> {
     std::int16_t lastKey = 0;
     bool swallowKeys = false;
     int publicField = 0;
+    int bodyPresses = 0;
     std::function<void()> onLoad;
 
   protected:
@@ -48,6 +50,7 @@ class Window : public rt::FormWithDesign<Design> {
         if (onLoad)
             onLoad();
     }
+    void Form_MouseDown(std::int16_t&, std::int16_t&, float&, float&) override { ++bodyPresses; }
     void Form_KeyDown(std::int16_t& keyCode, std::int16_t&) override {
         ++keys;
         lastKey = keyCode;
@@ -90,6 +93,9 @@ TEST(WindowInstance, UnloadInsideItsOwnHandlerDestroysOnlyAfterTheHandlerReturns
         EXPECT_EQ(title.Caption(), "still alive");
     };
     window.d().tick.tick();
+    // The event that ran the handler may still be on its way to the window: it goes from the event loop.
+    EXPECT_EQ(Design::destroyed, 0);
+    QCoreApplication::processEvents();
     EXPECT_EQ(Design::destroyed, 1);
     EXPECT_FALSE(window.isLoaded());
 }
@@ -109,6 +115,7 @@ TEST(WindowInstance, UnloadDuringAPumpingLoopWaitsForTheOutermostHandler) {
         title.setCaption("after the pump");
     };
     window.d().tick.tick();
+    QCoreApplication::processEvents();
     EXPECT_EQ(Design::destroyed, 1);
 }
 
@@ -173,6 +180,20 @@ TEST(KeyPreview, FormSeesTheKeyBeforeTheFocusedControlAndCanSwallowIt) {
     EXPECT_EQ(edit->text(), "a");
 }
 
+TEST(Design, APressOnALabelIsTheLabelsNotTheWindowBodys) {
+    Window window;
+    window.Show();
+    const auto press = [](QWidget* widget) {
+        QMouseEvent event(QEvent::MouseButtonPress, QPointF(1, 1), widget->mapToGlobal(QPointF(1, 1)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(widget, &event);
+    };
+    press(window.d().title.widget());
+    EXPECT_EQ(window.bodyPresses, 0);
+    press(window.containerWidget());
+    EXPECT_EQ(window.bodyPresses, 1);
+}
+
 TEST(KeyPreview, KeypadPlusAndMinusHaveTheirOwnCodes) {
     EXPECT_EQ(rt::virtualKeyOf(Qt::Key_Plus, true), 107);
     EXPECT_EQ(rt::virtualKeyOf(Qt::Key_Minus, true), 109);
@@ -210,6 +231,8 @@ TEST(Graveyard, WaitsForTheOutermostDispatch) {
         rt::dispatch([&] { rt::Graveyard::bury(std::make_shared<Flag>(&destroyed)); });
         EXPECT_FALSE(destroyed);
     });
+    EXPECT_FALSE(destroyed) << "not while the event that ran the handler may still be delivered";
+    QCoreApplication::processEvents();
     EXPECT_TRUE(destroyed);
 }
 
