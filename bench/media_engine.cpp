@@ -1,7 +1,7 @@
 // The engine's cost while it plays with its spectrum on screen (CPU time per second of playback, all threads
 // of the process), and how long a local WAV takes from a new media address to playing.
 #include "platform/media/MediaPlayer.h"
-#include "platform/media/SpectrumView.h"
+#include "platform/media/AnalyserView.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -102,11 +102,11 @@ void BM_PlaybackCpu(benchmark::State& state) {
     const QString wav = writeWav(folder.path());
     auto engine = rt::createMediaPlayer();
     const bool viewShown = state.range(0) != 0;
-    rt::SpectrumView view;
+    rt::AnalyserView view;
     view.resize(311, 303);
     if (viewShown)
         view.show();
-    engine->attachSpectrumView(&view);
+    engine->attachAnalyserView(&view);
     double cpuPercent = 0;
     double uiPercent = 0;
     int paints = 0;

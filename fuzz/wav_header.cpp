@@ -40,7 +40,7 @@ class SilentEngine final : public rt::MediaPlayer {
     void close() override { url_.clear(); }
     int playState() const override { return kStopped; }
     rt::String status() const override { return {}; }
-    void attachSpectrumView(rt::SpectrumView*) override {}
+    void attachAnalyserView(rt::AnalyserView*) override {}
 
   protected:
     void playMedia() override {}

@@ -1,6 +1,6 @@
 #include "platform/media/GstMediaPlayer.h"
 
-#include "platform/media/SpectrumView.h"
+#include "platform/media/AnalyserView.h"
 #include "platform/runtime/Errors.h"
 #include "platform/win/Drives.h"
 
@@ -310,12 +310,12 @@ String GstMediaPlayer::status() const {
 
 // --- Spectrum --------------------------------------------------------------------------------------------
 
-void GstMediaPlayer::attachSpectrumView(SpectrumView* view) {
+void GstMediaPlayer::attachAnalyserView(AnalyserView* view) {
     if (view_)
         QObject::disconnect(view_, nullptr, &relay_, nullptr);
     view_ = view;
     if (view)
-        QObject::connect(view, &SpectrumView::shownChanged, &relay_, [this] { updateSpectrum(); });
+        QObject::connect(view, &AnalyserView::shownChanged, &relay_, [this] { updateSpectrum(); });
     updateSpectrum();
 }
 

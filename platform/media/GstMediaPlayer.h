@@ -26,7 +26,7 @@ class GstMediaPlayer final : public MediaPlayer {
     void close() override;
     int playState() const override { return state_; }
     String status() const override;
-    void attachSpectrumView(SpectrumView* view) override;
+    void attachAnalyserView(AnalyserView* view) override;
 
     // The pipeline and the elements of its audio sink ("panorama", "valve", "spectrum", "device"), for
     // inspection.
@@ -94,7 +94,7 @@ class GstMediaPlayer final : public MediaPlayer {
     int volume_ = kDefaultVolume;
     int balance_ = 0;
 
-    QPointer<SpectrumView> view_;
+    QPointer<AnalyserView> view_;
     bool spectrumOn_ = false;
     // The receiving end of the view's signal and of frames held until their sound is heard; destroyed
     // first, so neither reaches an engine that is going.

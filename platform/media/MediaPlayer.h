@@ -8,7 +8,7 @@
 
 namespace rt {
 
-class SpectrumView;
+class AnalyserView;
 
 class MediaPlayer {
   public:
@@ -82,7 +82,7 @@ class MediaPlayer {
     virtual String status() const = 0;
 
     // The view that draws the playing sound; nullptr detaches. The view may be destroyed before the engine.
-    virtual void attachSpectrumView(SpectrumView* view) = 0;
+    virtual void attachAnalyserView(AnalyserView* view) = 0;
 
   protected:
     virtual void playMedia() = 0;

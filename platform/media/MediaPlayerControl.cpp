@@ -1,6 +1,6 @@
 #include "platform/media/MediaPlayerControl.h"
 
-#include "platform/media/SpectrumView.h"
+#include "platform/media/AnalyserView.h"
 
 namespace rt {
 
@@ -15,15 +15,15 @@ MediaPlayerControl::EngineFactory& engineFactory() {
 
 MediaPlayerControl::MediaPlayerControl(Container& parent) : Control(parent, Kind::Windowed) {
     engine_ = engineFactory() ? engineFactory()() : createMediaPlayer();
-    auto* view = new SpectrumView;
+    auto* view = new AnalyserView;
     view->setAccessibleName("Espectro");
     attachWidget(view);
-    engine_->attachSpectrumView(view);
+    engine_->attachAnalyserView(view);
 }
 
 MediaPlayerControl::~MediaPlayerControl() {
     // The engine stops before its view goes.
-    engine_->attachSpectrumView(nullptr);
+    engine_->attachAnalyserView(nullptr);
     engine_.reset();
 }
 

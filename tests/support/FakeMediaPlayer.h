@@ -26,7 +26,7 @@ class FakeMediaPlayer final : public MediaPlayer {
     void close() override;
     int playState() const override { return state_; }
     String status() const override;
-    void attachSpectrumView(SpectrumView* view) override { view_ = view; }
+    void attachAnalyserView(AnalyserView* view) override { view_ = view; }
 
     // What the test decides.
     void setPlayState(int state) { state_ = state; }
@@ -40,7 +40,7 @@ class FakeMediaPlayer final : public MediaPlayer {
     const std::vector<Record>& calls() const { return calls_; }
     void clearCalls() { calls_.clear(); }
     int count(Call call) const;
-    SpectrumView* spectrumView() const { return view_; }
+    AnalyserView* spectrumView() const { return view_; }
 
   protected:
     void playMedia() override;
@@ -64,7 +64,7 @@ class FakeMediaPlayer final : public MediaPlayer {
     String status_;
     int volume_ = kDefaultVolume;
     int balance_ = 0;
-    SpectrumView* view_ = nullptr;
+    AnalyserView* view_ = nullptr;
     std::vector<Record> calls_;
 };
 

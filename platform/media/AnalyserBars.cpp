@@ -1,4 +1,4 @@
-#include "platform/media/SpectrumBars.h"
+#include "platform/media/AnalyserBars.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,13 +16,13 @@ constexpr double kPeakGravity = 3.0;      // then falls with this acceleration (
 constexpr double kRestLevel = 0.002;      // below this nothing shows on screen
 
 double barEdgeHz(int edge, double highestHz) {
-    return SpectrumBars::kLowestHz *
-           std::pow(highestHz / SpectrumBars::kLowestHz, double(edge) / SpectrumBars::kBarCount);
+    return AnalyserBars::kLowestHz *
+           std::pow(highestHz / AnalyserBars::kLowestHz, double(edge) / AnalyserBars::kBarCount);
 }
 
 } // namespace
 
-SpectrumBars::Reading SpectrumBars::readingFor(std::size_t bands, int sampleRate, int bar) {
+AnalyserBars::Reading AnalyserBars::readingFor(std::size_t bands, int sampleRate, int bar) {
     const double nyquistHz = sampleRate / 2.0;
     const double bandHz = nyquistHz / double(bands);
     const double highestHz = std::min(kHighestHz, nyquistHz);
@@ -38,7 +38,7 @@ SpectrumBars::Reading SpectrumBars::readingFor(std::size_t bands, int sampleRate
 
 // The loudest band whose centre lies in the bar; narrow low bars fall between band centres and read the
 // magnitude there, interpolated between the two nearest.
-double SpectrumBars::levelOf(std::span<const float> magnitudesDb, const Reading& reading) {
+double AnalyserBars::levelOf(std::span<const float> magnitudesDb, const Reading& reading) {
     const auto below = std::size_t(reading.centre);
     const std::size_t above = std::min(below + 1, magnitudesDb.size() - 1);
     const double weight = reading.centre - double(below);
@@ -48,13 +48,13 @@ double SpectrumBars::levelOf(std::span<const float> magnitudesDb, const Reading&
     return std::clamp((db + reading.tiltDb - kFloorDb) / (kCeilingDb - kFloorDb), 0.0, 1.0);
 }
 
-double SpectrumBars::targetLevel(std::span<const float> magnitudesDb, int sampleRate, int bar) {
+double AnalyserBars::targetLevel(std::span<const float> magnitudesDb, int sampleRate, int bar) {
     if (magnitudesDb.empty() || sampleRate <= 0)
         return 0;
     return levelOf(magnitudesDb, readingFor(magnitudesDb.size(), sampleRate, bar));
 }
 
-void SpectrumBars::feed(std::span<const float> magnitudesDb, int sampleRate, double elapsedSeconds) {
+void AnalyserBars::feed(std::span<const float> magnitudesDb, int sampleRate, double elapsedSeconds) {
     if (magnitudesDb.empty() || sampleRate <= 0)
         return fall(elapsedSeconds);
     // The readings depend only on the band count and the rate: worked out once, not every frame.
@@ -68,12 +68,12 @@ void SpectrumBars::feed(std::span<const float> magnitudesDb, int sampleRate, dou
         settle(bar, levelOf(magnitudesDb, readings_[bar]), elapsedSeconds);
 }
 
-void SpectrumBars::fall(double elapsedSeconds) {
+void AnalyserBars::fall(double elapsedSeconds) {
     for (int bar = 0; bar < kBarCount; ++bar)
         settle(bar, 0, elapsedSeconds);
 }
 
-void SpectrumBars::settle(int bar, double target, double elapsedSeconds) {
+void AnalyserBars::settle(int bar, double target, double elapsedSeconds) {
     double& level = level_[bar];
     if (target > level)
         level += (target - level) * std::min(1.0, elapsedSeconds / kRiseSeconds);
@@ -95,11 +95,11 @@ void SpectrumBars::settle(int bar, double target, double elapsedSeconds) {
         level = peak = 0;
 }
 
-bool SpectrumBars::atRest() const {
+bool AnalyserBars::atRest() const {
     return std::all_of(peak_.begin(), peak_.end(), [](double peak) { return peak == 0; });
 }
 
-void SpectrumBars::clear() {
+void AnalyserBars::clear() {
     level_.fill(0);
     peak_.fill(0);
     peakHoldLeft_.fill(0);

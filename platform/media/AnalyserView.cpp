@@ -1,4 +1,4 @@
-#include "platform/media/SpectrumView.h"
+#include "platform/media/AnalyserView.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -24,11 +24,11 @@ const QColor kGridColour(255, 255, 255, 16);
 const QColor kCapColour(226, 240, 255);
 } // namespace
 
-SpectrumView::SpectrumView(QWidget* parent) : QWidget(parent) {
+AnalyserView::AnalyserView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void SpectrumView::showSpectrum(std::span<const float> magnitudesDb, int sampleRate) {
+void AnalyserView::showSpectrum(std::span<const float> magnitudesDb, int sampleRate) {
     if (!shown_)
         return;
     fallTimer_.stop();
@@ -37,13 +37,13 @@ void SpectrumView::showSpectrum(std::span<const float> magnitudesDb, int sampleR
     repaintBelow(topBefore);
 }
 
-void SpectrumView::endOfSpectrum() {
+void AnalyserView::endOfSpectrum() {
     frameClock_.start();
     if (shown_ && !bars_.atRest())
         fallTimer_.start(kFrameIntervalMs, this);
 }
 
-void SpectrumView::timerEvent(QTimerEvent* event) {
+void AnalyserView::timerEvent(QTimerEvent* event) {
     if (event->timerId() != fallTimer_.timerId())
         return QWidget::timerEvent(event);
     const int topBefore = drawnTop();
@@ -54,20 +54,20 @@ void SpectrumView::timerEvent(QTimerEvent* event) {
 }
 
 // The highest row a bar or cap covers; nothing above it changes from frame to frame.
-int SpectrumView::drawnTop() const {
+int AnalyserView::drawnTop() const {
     const auto& peaks = bars_.peaks();
     const double highest = *std::max_element(peaks.begin(), peaks.end());
     return height() - kMarginPx - int(std::lround(highest * (height() - 2 * kMarginPx))) - kCapHeightPx;
 }
 
 // Repaints from the higher of the old and new tops down: quiet music leaves most of the view untouched.
-void SpectrumView::repaintBelow(int topBefore) {
+void AnalyserView::repaintBelow(int topBefore) {
     const int top = std::max(0, std::min(topBefore, drawnTop()));
     update(0, top, width(), height() - top);
 }
 
 // The first frame after a quiet spell counts as one ordinary frame.
-double SpectrumView::secondsSinceLastFrame() {
+double AnalyserView::secondsSinceLastFrame() {
     if (!frameClock_.isValid()) {
         frameClock_.start();
         return kFrameIntervalMs / kMillisecondsPerSecond;
@@ -75,16 +75,16 @@ double SpectrumView::secondsSinceLastFrame() {
     return std::min(frameClock_.restart() / kMillisecondsPerSecond, kLongestFrameSeconds);
 }
 
-void SpectrumView::showEvent(QShowEvent*) {
+void AnalyserView::showEvent(QShowEvent*) {
     setShown(true);
 }
 
 // Also sent when the window is minimised, so a minimised view stops drawing too.
-void SpectrumView::hideEvent(QHideEvent*) {
+void AnalyserView::hideEvent(QHideEvent*) {
     setShown(false);
 }
 
-void SpectrumView::setShown(bool shown) {
+void AnalyserView::setShown(bool shown) {
     if (shown == shown_)
         return;
     shown_ = shown;
@@ -95,16 +95,16 @@ void SpectrumView::setShown(bool shown) {
     emit shownChanged(shown);
 }
 
-void SpectrumView::resizeEvent(QResizeEvent*) {
+void AnalyserView::resizeEvent(QResizeEvent*) {
     paintBackground();
     paintFullBar();
 }
 
 // One full-height bar drawn once; each frame copies the part of it a bar needs, which is cheaper than
 // filling with a gradient every time.
-void SpectrumView::paintFullBar() {
+void AnalyserView::paintFullBar() {
     const int graphHeight = std::max(1, height() - 2 * kMarginPx);
-    fullBar_ = QPixmap(std::max(1, width() / SpectrumBars::kBarCount + 1), graphHeight);
+    fullBar_ = QPixmap(std::max(1, width() / AnalyserBars::kBarCount + 1), graphHeight);
     QLinearGradient fill(0, graphHeight, 0, 0);
     fill.setColorAt(0.0, QColor(20, 170, 160));
     fill.setColorAt(0.45, QColor(120, 220, 90));
@@ -113,7 +113,7 @@ void SpectrumView::paintFullBar() {
     QPainter(&fullBar_).fillRect(fullBar_.rect(), fill);
 }
 
-void SpectrumView::paintBackground() {
+void AnalyserView::paintBackground() {
     background_ = QPixmap(size());
     QPainter painter(&background_);
     QLinearGradient fill(0, 0, 0, height());
@@ -128,7 +128,7 @@ void SpectrumView::paintBackground() {
     }
 }
 
-void SpectrumView::paintEvent(QPaintEvent* event) {
+void AnalyserView::paintEvent(QPaintEvent* event) {
     ++paintCount_;
     QPainter painter(this);
     painter.drawPixmap(event->rect(), background_, event->rect());
@@ -137,9 +137,9 @@ void SpectrumView::paintEvent(QPaintEvent* event) {
     const int bottom = height() - kMarginPx;
     const auto& levels = bars_.levels();
     const auto& peaks = bars_.peaks();
-    for (int bar = 0; bar < SpectrumBars::kBarCount; ++bar) {
-        const int left = kMarginPx + graphWidth * bar / SpectrumBars::kBarCount;
-        const int right = kMarginPx + graphWidth * (bar + 1) / SpectrumBars::kBarCount - kBarGapPx;
+    for (int bar = 0; bar < AnalyserBars::kBarCount; ++bar) {
+        const int left = kMarginPx + graphWidth * bar / AnalyserBars::kBarCount;
+        const int right = kMarginPx + graphWidth * (bar + 1) / AnalyserBars::kBarCount - kBarGapPx;
         const int barHeight = int(std::lround(levels[bar] * graphHeight));
         if (barHeight > 0)
             painter.drawPixmap(left, bottom - barHeight, fullBar_, 0, graphHeight - barHeight, right - left,

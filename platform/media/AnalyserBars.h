@@ -7,7 +7,7 @@
 
 namespace rt {
 
-class SpectrumBars {
+class AnalyserBars {
   public:
     static constexpr int kBarCount = 40;
     static constexpr double kLowestHz = 50;

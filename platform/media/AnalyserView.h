@@ -2,7 +2,7 @@
 // The engine's picture of the playing sound: spectrum bars with peak caps. It draws only what the engine
 // feeds it; it paints nothing and runs no timer while hidden or while no sound comes, except for the short
 // soft fall of the bars after the sound stops.
-#include "platform/media/SpectrumBars.h"
+#include "platform/media/AnalyserBars.h"
 
 #include <QBasicTimer>
 #include <QElapsedTimer>
@@ -14,13 +14,13 @@
 
 namespace rt {
 
-class SpectrumView : public QWidget {
+class AnalyserView : public QWidget {
     Q_OBJECT
 
   public:
     static constexpr int kFrameIntervalMs = 40;
 
-    explicit SpectrumView(QWidget* parent = nullptr);
+    explicit AnalyserView(QWidget* parent = nullptr);
 
     // One frame of band magnitudes in dB (bands from 0 Hz to half the sample rate). Ignored while hidden.
     void showSpectrum(std::span<const float> magnitudesDb, int sampleRate);
@@ -31,7 +31,7 @@ class SpectrumView : public QWidget {
     bool isShown() const { return shown_; }
     // The fall after the last frame is still being animated.
     bool isFalling() const { return fallTimer_.isActive(); }
-    const SpectrumBars& bars() const { return bars_; }
+    const AnalyserBars& bars() const { return bars_; }
     // Paints so far; lets a caller see that a hidden or idle view draws nothing.
     int paintCount() const { return paintCount_; }
 
@@ -53,7 +53,7 @@ class SpectrumView : public QWidget {
     int drawnTop() const;
     void repaintBelow(int topBefore);
 
-    SpectrumBars bars_;
+    AnalyserBars bars_;
     QBasicTimer fallTimer_;
     QElapsedTimer frameClock_;
     QPixmap background_;

@@ -2,8 +2,8 @@
 // spectrum is computed and drawn only while the view is on screen and sound plays.
 #include "MediaFixtures.h"
 
+#include "platform/media/AnalyserView.h"
 #include "platform/media/GstMediaPlayer.h"
-#include "platform/media/SpectrumView.h"
 #include "platform/win/Drives.h"
 
 #include <QTemporaryDir>
@@ -15,7 +15,7 @@
 namespace {
 
 using namespace media_test;
-using rt::SpectrumBars;
+using rt::AnalyserBars;
 
 constexpr int kBands = 128;
 constexpr int kRate = 44100;
@@ -29,23 +29,23 @@ std::vector<float> toneAt(double hz, float db = -6) {
     return bands;
 }
 
-int loudestBar(const SpectrumBars& bars) {
+int loudestBar(const AnalyserBars& bars) {
     const auto& levels = bars.levels();
     return int(std::max_element(levels.begin(), levels.end()) - levels.begin());
 }
 
-TEST(SpectrumBarsTest, SilenceDrawsNothing) {
-    SpectrumBars bars;
+TEST(AnalyserBarsTest, SilenceDrawsNothing) {
+    AnalyserBars bars;
     bars.feed(std::vector<float>(kBands, kSilenceDb), kRate, kFrameSeconds);
     EXPECT_TRUE(bars.atRest());
     for (double level : bars.levels())
         EXPECT_EQ(level, 0);
 }
 
-TEST(SpectrumBarsTest, HigherTonesLightBarsFurtherRight) {
+TEST(AnalyserBarsTest, HigherTonesLightBarsFurtherRight) {
     int previous = -1;
     for (double hz : {100.0, 440.0, 1000.0, 4000.0, 12000.0}) {
-        SpectrumBars bars;
+        AnalyserBars bars;
         bars.feed(toneAt(hz), kRate, 1.0);
         const int bar = loudestBar(bars);
         EXPECT_GT(bar, previous) << hz << " Hz";
@@ -54,9 +54,9 @@ TEST(SpectrumBarsTest, HigherTonesLightBarsFurtherRight) {
     }
 }
 
-TEST(SpectrumBarsTest, BarsSpreadOverTheAudibleRangeOnAMusicalScale) {
+TEST(AnalyserBarsTest, BarsSpreadOverTheAudibleRangeOnAMusicalScale) {
     // An octave takes the same number of bars in the middle and high up: 1-2 kHz and 4-8 kHz.
-    SpectrumBars low1, low2, high1, high2;
+    AnalyserBars low1, low2, high1, high2;
     low1.feed(toneAt(1000), kRate, 1.0);
     low2.feed(toneAt(2000), kRate, 1.0);
     high1.feed(toneAt(4000), kRate, 1.0);
@@ -67,28 +67,28 @@ TEST(SpectrumBarsTest, BarsSpreadOverTheAudibleRangeOnAMusicalScale) {
     EXPECT_GE(lowOctave, 3);
 }
 
-TEST(SpectrumBarsTest, LouderBandsMakeTallerBars) {
+TEST(AnalyserBarsTest, LouderBandsMakeTallerBars) {
     const int bar = [] {
-        SpectrumBars bars;
+        AnalyserBars bars;
         bars.feed(toneAt(1000), kRate, 1.0);
         return loudestBar(bars);
     }();
-    EXPECT_LT(SpectrumBars::targetLevel(toneAt(1000, -40), kRate, bar),
-              SpectrumBars::targetLevel(toneAt(1000, -20), kRate, bar));
-    EXPECT_EQ(SpectrumBars::targetLevel(toneAt(1000, 10), kRate, bar), 1.0);
-    EXPECT_EQ(SpectrumBars::targetLevel({}, kRate, bar), 0.0);
-    EXPECT_EQ(SpectrumBars::targetLevel(toneAt(1000), 0, bar), 0.0);
+    EXPECT_LT(AnalyserBars::targetLevel(toneAt(1000, -40), kRate, bar),
+              AnalyserBars::targetLevel(toneAt(1000, -20), kRate, bar));
+    EXPECT_EQ(AnalyserBars::targetLevel(toneAt(1000, 10), kRate, bar), 1.0);
+    EXPECT_EQ(AnalyserBars::targetLevel({}, kRate, bar), 0.0);
+    EXPECT_EQ(AnalyserBars::targetLevel(toneAt(1000), 0, bar), 0.0);
 }
 
-TEST(SpectrumBarsTest, BarsRiseQuicklyAndFallSoftlyWithPeaksHeldAWhile) {
-    SpectrumBars bars;
+TEST(AnalyserBarsTest, BarsRiseQuicklyAndFallSoftlyWithPeaksHeldAWhile) {
+    AnalyserBars bars;
     const std::vector<float> loud = toneAt(1000);
     const std::vector<float> silent(kBands, kSilenceDb);
     bars.feed(loud, kRate, kFrameSeconds);
     bars.feed(loud, kRate, kFrameSeconds);
     const int bar = loudestBar(bars);
     const double top = bars.levels()[bar];
-    EXPECT_NEAR(top, SpectrumBars::targetLevel(loud, kRate, bar), 0.05);
+    EXPECT_NEAR(top, AnalyserBars::targetLevel(loud, kRate, bar), 0.05);
 
     double previous = top;
     int frames = 0;
@@ -111,16 +111,16 @@ TEST(SpectrumBarsTest, BarsRiseQuicklyAndFallSoftlyWithPeaksHeldAWhile) {
     }
 }
 
-TEST(SpectrumBarsTest, ClearEmptiesEverything) {
-    SpectrumBars bars;
+TEST(AnalyserBarsTest, ClearEmptiesEverything) {
+    AnalyserBars bars;
     bars.feed(toneAt(1000), kRate, 1.0);
     ASSERT_FALSE(bars.atRest());
     bars.clear();
     EXPECT_TRUE(bars.atRest());
 }
 
-TEST(SpectrumViewTest, DrawsFramesOnlyWhileShownAndStopsAfterTheFall) {
-    rt::SpectrumView view;
+TEST(AnalyserViewTest, DrawsFramesOnlyWhileShownAndStopsAfterTheFall) {
+    rt::AnalyserView view;
     view.resize(311, 303);
     const std::vector<float> loud = toneAt(1000);
 
@@ -153,8 +153,8 @@ TEST(SpectrumViewTest, DrawsFramesOnlyWhileShownAndStopsAfterTheFall) {
     EXPECT_FALSE(view.isFalling());
 }
 
-TEST(SpectrumViewTest, DrawsBarsInTheGradientOverADarkBackground) {
-    rt::SpectrumView view;
+TEST(AnalyserViewTest, DrawsBarsInTheGradientOverADarkBackground) {
+    rt::AnalyserView view;
     view.resize(311, 303);
     view.show();
     ASSERT_TRUE(waitUntil([&] { return view.isShown(); }));
@@ -162,7 +162,7 @@ TEST(SpectrumViewTest, DrawsBarsInTheGradientOverADarkBackground) {
         view.showSpectrum(toneAt(1000), kRate);
     const QImage picture = view.grab().toImage();
     const int bar = loudestBar(view.bars());
-    const int x = 6 + (311 - 12) * bar / SpectrumBars::kBarCount + 2;
+    const int x = 6 + (311 - 12) * bar / AnalyserBars::kBarCount + 2;
     const QColor inBar = picture.pixelColor(x, 303 - 10);
     const QColor background = picture.pixelColor(2, 2);
     EXPECT_GT(inBar.green(), 120);
@@ -175,9 +175,9 @@ class EngineSpectrumTest : public ::testing::Test {
         ASSERT_TRUE(folder_.isValid());
         rt::setDriveTableForTesting({rt::Drive{u'C', QStringLiteral("/"), rt::kDriveFixed}});
         ASSERT_TRUE(writeSineWav(folder_.filePath("tone.wav"), 6.0));
-        view_ = std::make_unique<rt::SpectrumView>();
+        view_ = std::make_unique<rt::AnalyserView>();
         view_->resize(311, 303);
-        engine_.attachSpectrumView(view_.get());
+        engine_.attachAnalyserView(view_.get());
     }
     void TearDown() override { rt::resetDriveTable(); }
 
@@ -191,7 +191,7 @@ class EngineSpectrumTest : public ::testing::Test {
 
     QTemporaryDir folder_;
     rt::GstMediaPlayer engine_;
-    std::unique_ptr<rt::SpectrumView> view_;
+    std::unique_ptr<rt::AnalyserView> view_;
 };
 
 TEST_F(EngineSpectrumTest, TheSpectrumRunsOnlyWhileShownAndPlaying) {
@@ -205,7 +205,7 @@ TEST_F(EngineSpectrumTest, TheSpectrumRunsOnlyWhileShownAndPlaying) {
     // The 440 Hz tone lights the bars around 440 Hz and not the treble.
     const int bar = loudestBar(view_->bars());
     EXPECT_GT(bar, 5);
-    EXPECT_LT(bar, SpectrumBars::kBarCount / 2);
+    EXPECT_LT(bar, AnalyserBars::kBarCount / 2);
 
     view_->hide();
     EXPECT_FALSE(engine_.spectrumEnabled());
@@ -239,7 +239,7 @@ TEST_F(EngineSpectrumTest, AViewDestroyedFirstIsLetGo) {
     runEventsFor(200);
     engine_.controls.pause();
     EXPECT_FALSE(engine_.spectrumEnabled());
-    engine_.attachSpectrumView(nullptr);
+    engine_.attachAnalyserView(nullptr);
 }
 
 } // namespace
