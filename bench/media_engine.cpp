@@ -1,7 +1,7 @@
 // The engine's cost while it plays with its spectrum on screen (CPU time per second of playback, all threads
 // of the process), and how long a local WAV takes from a new media address to playing.
-#include "platform/media/MediaPlayer.h"
 #include "platform/media/AnalyserView.h"
+#include "platform/media/MediaPlayer.h"
 
 #include <QApplication>
 #include <QByteArray>
