@@ -11,6 +11,8 @@ namespace player {
 
 namespace {
 
+constexpr int kCentreOfScreen = 2;
+
 // The design: places in twips, colours as 0x00BBGGRR.
 struct LabelRow {
     double left, top, width, height;
@@ -39,6 +41,7 @@ const rt::String kCloseTip = QStringLiteral("Cerrar la aplicación");
 AcercaDesign::AcercaDesign(rt::Form& window) : cmdSalir(window), Label2(window) {
     window.setPicture(rt::PictureObject::fromSkin(rt::skin::kAcerca));
     window.setBackColor(rt::skin::kWhiteKey);
+    window.setStartUpPosition(kCentreOfScreen);
 
     cmdSalir.loadDesign(kCmdSalirPlace.left, kCmdSalirPlace.top, kCmdSalirPlace.width, kCmdSalirPlace.height,
                         controls::closeButtonBag());

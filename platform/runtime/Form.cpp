@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QScreen>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -21,6 +22,8 @@ std::vector<Form*>& allForms() {
 }
 
 // A window lies on whole pixels: the part of a pixel that a place in twips names is dropped.
+constexpr int kStartUpCentreScreen = 2;
+
 int twipsToPixels(int twips) {
     return twips / kTwipsPerPixel;
 }
@@ -50,6 +53,7 @@ void Form::load() {
     if (loaded_)
         return;
     loaded_ = true;
+    placedSinceLoad_ = false;
     installKeyPreviewFilter();
     widget_ = std::make_unique<FormWidget>(this);
     widget_->setWindowTitle(caption_);
@@ -129,12 +133,14 @@ int Form::Height() {
 
 void Form::setLeft(int twips) {
     auto* w = widget();
+    placedSinceLoad_ = true;
     left_ = twips;
     w->move(twipsToPixels(twips), w->y());
 }
 
 void Form::setTop(int twips) {
     auto* w = widget();
+    placedSinceLoad_ = true;
     top_ = twips;
     w->move(w->x(), twipsToPixels(twips));
 }
@@ -162,6 +168,11 @@ void Form::setVisible(bool visible) {
     if (!visible) {
         w->hide();
         return;
+    }
+    if (startUpPosition_ == kStartUpCentreScreen && !placedSinceLoad_ && w->screen()) {
+        const QRect screen = w->screen()->availableGeometry();
+        w->move(screen.center() - QPoint(w->width() / 2, w->height() / 2));
+        placedSinceLoad_ = true;
     }
     // A window shown while minimised comes up minimised.
     if (w->windowState() & Qt::WindowMinimized)

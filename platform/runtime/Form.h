@@ -63,6 +63,8 @@ class Form : public Container {
     void setPicture(const Picture& picture);
     void setBackColor(std::int32_t colour);
     void setIcon(const Picture& icon);
+    // 2 centres the window on the screen when it is first shown after a load, unless it was placed before.
+    void setStartUpPosition(int position) { startUpPosition_ = position; }
     void setKeyPreview(bool preview) { keyPreview_ = preview; }
     bool KeyPreview() const { return keyPreview_; }
     void setAcceptsDrops(bool accept);
@@ -105,6 +107,8 @@ class Form : public Container {
     Picture icon_;
     std::int32_t backColor_ = static_cast<std::int32_t>(0x8000000F);
     bool keyPreview_ = false;
+    int startUpPosition_ = 0;
+    bool placedSinceLoad_ = false;
     bool acceptsDrops_ = false;
     // What was last set, in twips, so a value reads back as written while the window stays put.
     int left_ = 0, top_ = 0;

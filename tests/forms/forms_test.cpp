@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -130,6 +131,22 @@ TEST(WindowInstance, PlaceReadsBackInTwipsAsWritten) {
     // A place between two pixels reads back as written while the window stays there.
     window.setLeft(6960 + 3280);
     EXPECT_EQ(window.Left(), 10240);
+}
+
+TEST(WindowInstance, CentredOnTheScreenAtItsFirstShowUnlessPlacedBefore) {
+    Window centred;
+    centred.setStartUpPosition(2);
+    centred.setWidth(300 * 15);
+    centred.setHeight(100 * 15);
+    centred.Show();
+    const QRect screen = centred.containerWidget()->screen()->availableGeometry();
+    EXPECT_LE((centred.containerWidget()->geometry().center() - screen.center()).manhattanLength(), 2);
+
+    Window placed;
+    placed.setStartUpPosition(2);
+    placed.setLeft(15 * 15);
+    placed.Show();
+    EXPECT_EQ(placed.Left(), 15 * 15);
 }
 
 TEST(WindowInstance, SetFocusOnAHiddenWindowFails) {
