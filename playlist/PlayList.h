@@ -1,23 +1,83 @@
 #pragma once
-// The playlist window. For now it is the skinned, empty window that the main window shows, hides and
-// docks; the list of projects and their audio files comes with the playlist itself.
+// The playlist window: the list of the loaded projects' audio files and loose audio files, its counts,
+// help text and tooltip switch; the scanner that reads projects; the drop loader; playing a clicked line.
+#include "controls/Button.h"
+#include "platform/runtime/Controls.h"
 #include "platform/runtime/Form.h"
+#include "platform/runtime/Timer.h"
+#include "platform/shell/DropData.h"
+
+#include <cstdint>
 
 namespace playlist {
 
+// The controls of the playlist window in design order (front to back).
 struct PlayListDesign {
     explicit PlayListDesign(rt::Form& window);
+
+    rt::Timer TimerLap;
+    rt::CheckBox CheckToolTips;
+    rt::ListBox List1;
+    rt::TextBox TextInfo;
+    rt::ListBox ListFiles;
+    controls::Button cmdMinimizar;
+    controls::Button Close;
+    rt::Label LabelNvip;
+    rt::Label Files;
+    rt::Image Image;
+    rt::Label Label1;
 };
 
 class PlayList : public rt::FormWithDesign<PlayListDesign> {
   public:
     PlayList();
+    using FormWithDesign::d;
+
+    // The public members. NumVips is 32-bit so that a playlist of many large projects still counts.
+    std::int32_t NumVips() const { return NumVips_; }
+    void setNumVips(std::int32_t value) { NumVips_ = value; }
+    double TiempoLap() const { return TiempoLap_; }
+    void setTiempoLap(double value) { TiempoLap_ = value; }
+
+    void Form_DblClick() override;
+    // Playing a clicked line, and the search of the other drives for a file that has moved.
+    void ListFiles_Click();
+    rt::String BuscarUnidad(const rt::String& path, rt::ListBox& list, std::int16_t position);
+    // Loading a drop of projects, folders and audio files.
+    void ListFiles_OLEDragDrop(rt::shell::DropData& Data, std::int32_t& Effect, std::int16_t& Button,
+                               std::int16_t& Shift, float& X, float& Y);
+    void ContarFiles();
+    // The project scanner.
+    bool Valido(const rt::String& archivo);
+    bool ExtraerNombres_Archivos(const rt::String& archivo, rt::ListBox& lista, const rt::String& sangria,
+                                 bool agregar);
+    rt::String Obtener_Nombre_Archivo(const rt::String& ruta);
 
   protected:
     void Form_Load() override;
     void Form_MouseDown(std::int16_t& Button, std::int16_t& Shift, float& X, float& Y) override;
+
+  private:
+    void wireEvents();
+    void CheckToolTips_Click();
+    void Image_Click();
+    void TextInfo_Click();
+    void Label1_Click();
+    void cmdMinimizar_Click();
+    void Close_Click();
+    void TimerLap_Timer();
+    void Mostrar_TiempoLap();
+    // Where a project's scan starts and ends (positions from 1).
+    void Leer_Cabecera_Vip(const rt::String& archivo);
+    std::int32_t Buscar_Fin_Lista(const rt::String& ruta, std::int32_t desde);
+
+    std::int32_t NumVips_ = 0;
+    double TiempoLap_ = 0;
+    std::int32_t FinLista = 0;
+    std::int32_t InicioLista = 0;
 };
 
+// The playlist window's one instance.
 PlayList& playList();
 
 } // namespace playlist

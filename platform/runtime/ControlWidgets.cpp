@@ -91,6 +91,20 @@ void dispatchMouse(const MouseHandlers& handlers, QMouseEvent* event, const QWid
     }
 }
 
+bool ClickFilter::eventFilter(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget && event->type() == QEvent::MouseButtonPress)
+        pressed_ = static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+    if (widget && event->type() == QEvent::MouseButtonRelease && pressed_) {
+        pressed_ = false;
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && widget->rect().contains(mouse->position().toPoint()) &&
+            click_)
+            click_();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
 void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (rect().contains(event->position().toPoint()) && click_)
         click_();

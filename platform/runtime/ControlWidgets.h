@@ -29,6 +29,19 @@ struct MouseHandlers {
 // Sends a widget's mouse events to the handlers inside a dispatch, with the runtime's arguments.
 void dispatchMouse(const MouseHandlers& handlers, QMouseEvent* event, const QWidget* widget);
 
+// Reports a left press and release inside the watched widget as a click.
+class ClickFilter : public QObject {
+  public:
+    ClickFilter(QObject* parent, std::function<void()> click) : QObject(parent), click_(std::move(click)) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    std::function<void()> click_;
+    bool pressed_ = false;
+};
+
 class ClickableLabel : public QLabel {
   public:
     explicit ClickableLabel(std::function<void()> click) : click_(std::move(click)) {}

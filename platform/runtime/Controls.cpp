@@ -1,6 +1,7 @@
 #include "platform/runtime/Controls.h"
 
 #include "platform/runtime/ControlWidgets.h"
+#include "platform/runtime/Errors.h"
 #include "platform/runtime/Events.h"
 
 #include <QCheckBox>
@@ -130,6 +131,18 @@ void Control::setToolTipText(const String& text) {
     widget_->setToolTip(text);
     if (widget_->accessibleName().isEmpty())
         widget_->setAccessibleName(text);
+}
+
+void Control::setAccessibleName(const String& name) {
+    if (widget_)
+        widget_->setAccessibleName(name);
+}
+
+void Control::SetFocus() {
+    if (!widget_ || !widget_->isVisible() || !widget_->isEnabled())
+        raise(kInvalidProcedureCall, "the control cannot take the focus");
+    widget_->activateWindow();
+    widget_->setFocus(Qt::OtherFocusReason);
 }
 
 // ---- fonts ----
@@ -340,7 +353,10 @@ void PictureBox::rebuildImage() {
 // ---- Image ----
 
 Image::Image(Container& parent) : Control(parent, Kind::Windowless) {
-    label_ = new ClickableLabel(nullptr);
+    label_ = new ClickableLabel([this] {
+        if (onClick)
+            dispatch(onClick);
+    });
     label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     attachWidget(label_);
 }
@@ -370,6 +386,11 @@ TextBox::TextBox(Container& parent) : Control(parent, Kind::Windowed) {
     edit_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     attachWidget(edit_);
     applyColours();
+    // A click on the text is the box's Click: a press and release on its text area.
+    edit_->viewport()->installEventFilter(new ClickFilter(edit_->viewport(), [this] {
+        if (onClick)
+            dispatch(onClick);
+    }));
 }
 
 String TextBox::Text() const {
@@ -501,6 +522,24 @@ int CheckBox::Value() const {
 }
 void CheckBox::setValue(int value) {
     box_->setChecked(value != 0);
+}
+
+void CheckBox::setBackColor(std::int32_t colour) {
+    backColor_ = colour;
+    applyColours();
+}
+
+void CheckBox::setForeColor(std::int32_t colour) {
+    foreColor_ = colour;
+    applyColours();
+}
+
+void CheckBox::applyColours() {
+    QPalette palette = box_->palette();
+    palette.setColor(QPalette::Window, QColor::fromRgb(rgbOf(backColor_)));
+    palette.setColor(QPalette::WindowText, QColor::fromRgb(rgbOf(foreColor_)));
+    box_->setPalette(palette);
+    box_->setAutoFillBackground(true);
 }
 
 } // namespace rt

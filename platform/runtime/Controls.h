@@ -79,6 +79,10 @@ class Control {
     void ZOrder(int position = 0);
     String ToolTipText() const;
     void setToolTipText(const String& text);
+    // The name screen readers and desktop automation know the control by (otherwise its tooltip).
+    void setAccessibleName(const String& name);
+    // Gives the control the keyboard focus; error 5 when it or its window is not visible.
+    void SetFocus();
 
     Kind kind() const { return kind_; }
     Container& container() const { return parent_; }
@@ -202,6 +206,8 @@ class Image : public Control {
     const Picture& picture() const { return picture_; }
     void setPicture(const Picture& picture);
 
+    std::function<void()> onClick;
+
   private:
     QLabel* label_;
     Picture picture_;
@@ -229,6 +235,8 @@ class TextBox : public Control {
     void setForeColor(std::int32_t colour);
     void setLocked(bool locked);
     void setFont(const FontSpec& font);
+
+    std::function<void()> onClick;
 
   private:
     void applyColours();
@@ -269,10 +277,17 @@ class CheckBox : public Control {
     void setCaption(const String& caption);
     int Value() const;
     void setValue(int value);
+    std::int32_t BackColor() const { return backColor_; }
+    void setBackColor(std::int32_t colour);
+    std::int32_t ForeColor() const { return foreColor_; }
+    void setForeColor(std::int32_t colour);
     std::function<void()> onClick;
 
   private:
+    void applyColours();
     QCheckBox* box_;
+    std::int32_t backColor_ = static_cast<std::int32_t>(0x8000000F);
+    std::int32_t foreColor_ = static_cast<std::int32_t>(0x80000012);
 };
 
 // A control array: members 0..N-1 of one kind, created in order on one container (`Control(0)`).

@@ -254,6 +254,18 @@ bool existsAsOrdinaryFile(const String& windowsPath) {
     return found && (attributes & kFilteredBits) == 0;
 }
 
+namespace {
+int driveSearchDepth = 0;
+} // namespace
+
+DriveSearchScope::DriveSearchScope() {
+    ++driveSearchDepth;
+}
+
+DriveSearchScope::~DriveSearchScope() {
+    --driveSearchDepth;
+}
+
 int GetFileTitleA(const String& path, QString& buffer, int bufferSize) {
     // The real call takes a C string: it ends at the first NUL.
     const qsizetype nul = path.indexOf(QChar(0));

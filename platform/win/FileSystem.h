@@ -45,6 +45,16 @@ std::int64_t FileLen(const String& windowsPath);
 // listing alone.
 bool existsAsOrdinaryFile(const String& windowsPath);
 
+// A search over several drives (the moved-file search). While one lives, a remote drive whose lookup
+// missed its deadline counts as absent without being asked again. Scopes nest; the outermost ends it.
+class DriveSearchScope {
+  public:
+    DriveSearchScope();
+    ~DriveSearchScope();
+    DriveSearchScope(const DriveSearchScope&) = delete;
+    DriveSearchScope& operator=(const DriveSearchScope&) = delete;
+};
+
 // Writes the file's title (its last component, with NUL after it) at the start of `buffer`. The
 // extension is always kept: no shell setting hides it here. Returns 0, or the size needed (title plus
 // NUL) when `bufferSize` is too small (the buffer is then untouched), or -1 for an invalid name (empty,
