@@ -3,6 +3,7 @@
 #include "controls/RegionFromBitmap.h"
 #include "controls/StoredBags.h"
 #include "platform/runtime/Errors.h"
+#include "platform/runtime/Events.h"
 #include "platform/runtime/SkinCatalog.h"
 #include "player/InfoFile.h"
 #include "player/Player.h"
@@ -233,6 +234,11 @@ void PlayList::ContarFiles() {
         c.LabelNvip.setCaption(rt::String::number(NumVips_) + QStringLiteral(" Proyectos Vips"));
         c.LabelNvip.setVisible(true);
     }
+}
+
+bool PlayList::pumpEvents() {
+    rt::DoEvents();
+    return isLoaded();
 }
 
 PlayList& playList() {

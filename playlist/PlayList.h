@@ -53,6 +53,11 @@ class PlayList : public rt::FormWithDesign<PlayListDesign> {
                                  bool agregar);
     rt::String Obtener_Nombre_Archivo(const rt::String& ruta);
 
+    // The event pump of long loads (scans, folder walks): lets pending window events run. False once the
+    // window was unloaded meanwhile (closed, or the program ending): the load must then end at once
+    // without touching the window again.
+    bool pumpEvents();
+
   protected:
     void Form_Load() override;
     void Form_MouseDown(std::int16_t& Button, std::int16_t& Shift, float& X, float& Y) override;
