@@ -73,8 +73,9 @@ class PlayList : public rt::FormWithDesign<PlayListDesign> {
     void Close_Click();
     void TimerLap_Timer();
     void Mostrar_TiempoLap();
-    // Where a project's scan starts and ends (positions from 1).
-    void Leer_Cabecera_Vip(const rt::String& archivo);
+    // Where a project's scan starts and ends (positions from 1). The start is also returned, 0 when the
+    // header text has no NUL: a scan works from its own bounds, whatever a scan run meanwhile writes.
+    std::int32_t Leer_Cabecera_Vip(const rt::String& archivo);
     std::int32_t Buscar_Fin_Lista(const rt::String& ruta, std::int32_t desde);
 
     void loadDrop(rt::shell::DropData& Data);
