@@ -67,42 +67,24 @@ std::vector<MountEntry> parseMounts(const QByteArray& text) {
 }
 
 bool isNetworkFileSystem(const QString& fsType) {
-    static const QStringList kNetworkTypes = {"nfs",
-                                              "nfs4",
-                                              "cifs",
-                                              "smb3",
-                                              "smbfs",
-                                              "sshfs",
-                                              "fuse.sshfs",
-                                              "9p",
-                                              "afs",
-                                              "ceph",
-                                              "fuse.ceph",
-                                              "glusterfs",
-                                              "fuse.glusterfs",
-                                              "davfs",
-                                              "fuse.davfs2",
-                                              "ncpfs",
-                                              "fuse.s3fs",
-                                              "fuse.rclone",
-                                              "fuse.smbnetfs",
-                                              "fuse.curlftpfs",
-                                              "lustre",
-                                              "virtiofs",
-                                              "fuse.gvfsd-fuse",
-                                              "fuse.goofys",
-                                              "fuse.gcsfuse",
-                                              "fuse.juicefs",
-                                              "fuse.httpdirfs",
-                                              "fuse.afpfs"};
-    return kNetworkTypes.contains(fsType);
+    static const QStringList kNetworkTypes = {"nfs",   "nfs4",  "cifs",   "smb3",    "smbfs",
+                                              "sshfs", "9p",    "afs",    "ceph",    "glusterfs",
+                                              "davfs", "ncpfs", "lustre", "virtiofs"};
+    // A FUSE mount is typed by the program behind it; these reach other machines.
+    static const QStringList kNetworkFuse = {"sshfs",      "ceph",     "glusterfs", "davfs2", "s3fs",
+                                             "rclone",     "smbnetfs", "curlftpfs", "goofys", "gcsfuse",
+                                             "gvfsd-fuse", "juicefs",  "httpdirfs", "afpfs"};
+    const QLatin1String fusePrefix("fuse.");
+    return kNetworkTypes.contains(fsType) ||
+           (fsType.startsWith(fusePrefix) && kNetworkFuse.contains(fsType.mid(fusePrefix.size())));
 }
 
+// Kernel interfaces mounted as folders: nothing a user keeps files in.
 bool isPseudoFileSystem(const QString& fsType) {
-    static const QStringList kPseudoTypes = {"proc",        "sysfs",    "devtmpfs", "devpts",     "cgroup",
-                                             "cgroup2",     "tracefs",  "debugfs",  "securityfs", "pstore",
-                                             "bpf",         "mqueue",   "configfs", "fusectl",    "hugetlbfs",
-                                             "binfmt_misc", "efivarfs", "autofs",   "rpc_pipefs", "nsfs"};
+    static const QStringList kPseudoTypes = {
+        "proc",      "sysfs",       "devtmpfs", "devpts",     "cgroup", "cgroup2",  "tracefs",
+        "debugfs",   "securityfs",  "pstore",   "bpf",        "mqueue", "configfs", "fusectl",
+        "hugetlbfs", "binfmt_misc", "efivarfs", "rpc_pipefs", "nsfs"};
     return kPseudoTypes.contains(fsType);
 }
 

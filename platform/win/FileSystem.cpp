@@ -248,6 +248,7 @@ struct RemoteAnswer {
     std::condition_variable ready;
     bool done = false;
     bool exists = false;
+    bool abandoned = false; // the caller stopped waiting: a drive that comes back need not look
 };
 
 class RemoteDriveWorker : public std::enable_shared_from_this<RemoteDriveWorker> {
@@ -278,6 +279,11 @@ class RemoteDriveWorker : public std::enable_shared_from_this<RemoteDriveWorker>
                 }
                 request = std::move(queue_.front());
                 queue_.pop_front();
+            }
+            {
+                std::lock_guard lock(request.answer->mutex);
+                if (request.answer->abandoned)
+                    continue;
             }
             bool exists = false;
             skipOnError([&] { exists = isOrdinaryFile(lookUpParsedPath(request.parsed)); });
@@ -341,6 +347,12 @@ bool answerWithinDeadline(ParsedPath parsed) {
         if (std::chrono::steady_clock::now() >= deadline)
             break;
         DoEvents();
+    }
+    {
+        std::lock_guard lock(answer->mutex);
+        if (answer->done)
+            return answer->exists;
+        answer->abandoned = true;
     }
     if (searchState().depth > 0)
         searchState().absentDrives.insert(key);

@@ -16,6 +16,8 @@
 #include <QtEndian>
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 namespace info_test {
@@ -45,6 +47,25 @@ QByteArray wavBytes(const WavHeader& header);
 // A 16-bit little-endian value, a 32-bit one.
 QByteArray le16(std::int16_t value);
 QByteArray le32(std::int32_t value);
+
+// While one lives the process can open no more files: a file that is there cannot be opened, even by root.
+class NoFreeDescriptors {
+  public:
+    NoFreeDescriptors() {
+        ::getrlimit(RLIMIT_NOFILE, &saved_);
+        const int lowestFree = ::dup(0);
+        ::close(lowestFree);
+        rlimit none = saved_;
+        none.rlim_cur = rlim_t(lowestFree);
+        ::setrlimit(RLIMIT_NOFILE, &none);
+    }
+    ~NoFreeDescriptors() { ::setrlimit(RLIMIT_NOFILE, &saved_); }
+    NoFreeDescriptors(const NoFreeDescriptors&) = delete;
+    NoFreeDescriptors& operator=(const NoFreeDescriptors&) = delete;
+
+  private:
+    rlimit saved_{};
+};
 
 class InfoTest : public ::testing::Test {
   protected:

@@ -111,10 +111,21 @@ TEST_F(Mp3TagTest, AMissingFileGivesTheAllNulRecordWithoutAMessage) {
 }
 
 TEST_F(Mp3TagTest, AFileThatExistsButCannotBeOpenedTakesTheFailurePath) {
-    // A link whose target has gone is listed as an ordinary entry, and opening it fails.
+    const QString path = file("song.mp3", audioBytes(500) + id3v1Block({.title = "Title"}));
+    MP3Tag tag;
+    {
+        NoFreeDescriptors none;
+        tag = GetMP3Tag(path);
+    }
+    EXPECT_EQ(tag, MP3Tag{});
+    expectOneReadFailureBox();
+    EXPECT_EQ(openFileCount(), 0);
+}
+
+TEST_F(Mp3TagTest, ALinkWhoseTargetHasGoneIsAMissingFile) {
     drive.makeLink("gone.mp3", drive.host("never written.mp3"));
     EXPECT_EQ(GetMP3Tag(drive.windows("gone.mp3")), MP3Tag{});
-    expectOneReadFailureBox();
+    EXPECT_TRUE(messages.empty());
     EXPECT_EQ(openFileCount(), 0);
 }
 
