@@ -433,9 +433,7 @@ DriveSearchScope::~DriveSearchScope() {
 }
 
 int GetFileTitleA(const String& path, QString& buffer, int bufferSize) {
-    // The real call takes a C string: it ends at the first NUL.
-    const qsizetype nul = path.indexOf(QChar(0));
-    const QString file = nul < 0 ? path : path.left(nul);
+    const QString file = pathBeforeNul(path);
     const auto invalid = [](QChar c) { return c.unicode() < 0x20 || QStringView(u"*?\"<>|").contains(c); };
     const auto endsName = [](QChar c) { return isSeparator(c) || c == u':'; };
     if (file.isEmpty() || std::any_of(file.begin(), file.end(), invalid) || endsName(file.back()))
