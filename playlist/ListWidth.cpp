@@ -19,6 +19,7 @@ constexpr std::int32_t kMarginPixels = 10;
 std::int32_t TextExtent(rt::ListBox& control, const rt::String& text, std::int32_t& cx, std::int32_t& cy) {
     rt::Form* parent = dynamic_cast<rt::Form*>(&control.container());
     rt::win::HDC dc = 0;
+    rt::win::HWND borrowedFrom = 0; // a DC taken with GetDC goes back after the measurement
     if (!rt::skipOnError([&] {
             if (!parent)
                 rt::raise(rt::kObjectRequired, "the control has no window");
@@ -32,6 +33,7 @@ std::int32_t TextExtent(rt::ListBox& control, const rt::String& text, std::int32
             }))
             return -1;
         dc = rt::win::GetDC(window);
+        borrowedFrom = window;
     }
     rt::skipOnError([&] { parent->setFontName(control.FontName()); });
     rt::skipOnError([&] { parent->setFontSize(control.FontSize()); });
@@ -40,6 +42,8 @@ std::int32_t TextExtent(rt::ListBox& control, const rt::String& text, std::int32
     rt::skipOnError([&] { parent->setFontUnderline(control.FontUnderline()); });
     rt::win::Size size;
     rt::win::GetTextExtentPoint32A(dc, text, static_cast<int>(text.size()), size);
+    if (borrowedFrom != 0)
+        rt::win::ReleaseDC(borrowedFrom, dc);
     cx = size.cx + kMarginPixels;
     cy = size.cy;
     return size.cx;
