@@ -427,6 +427,14 @@ void Player::PL_Click() {
     toggleCompanion(*this, playlist::playList(), kDockPlayList);
 }
 
+// Files dropped on the main window load into the playlist, which ends visible and docked.
+void Player::Form_OLEDragDrop(rt::shell::DropData& Data, std::int32_t& Effect, std::int16_t& Button,
+                              std::int16_t& Shift, float& X, float& Y) {
+    playlist::playList().Hide();
+    PL_Click();
+    playlist::playList().ListFiles_OLEDragDrop(Data, Effect, Button, Shift, X, Y);
+}
+
 void Player::SAtoggle1_Click() {
     toggleCompanion(*this, sa(), kDockSA);
 }

@@ -92,6 +92,8 @@ class Player : public rt::FormWithDesign<PlayerDesign> {
     void Form_Load() override;
     void Form_KeyDown(std::int16_t& KeyCode, std::int16_t& Shift) override;
     void Form_MouseDown(std::int16_t& Button, std::int16_t& Shift, float& X, float& Y) override;
+    void Form_OLEDragDrop(rt::shell::DropData& Data, std::int32_t& Effect, std::int16_t& Button,
+                          std::int16_t& Shift, float& X, float& Y) override;
     void closeRequested() override;
 
   private:

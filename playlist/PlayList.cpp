@@ -157,6 +157,7 @@ void PlayList::wireEvents() {
 }
 
 void PlayList::Form_Load() {
+    ++loadGeneration_;
     wireEvents();
     player::sizeToSkin(*this);
     controls::ShapeForm(*this, skin::kBlueKey);
@@ -237,8 +238,9 @@ void PlayList::ContarFiles() {
 }
 
 bool PlayList::pumpEvents() {
+    const std::uint64_t generation = loadGeneration_;
     rt::DoEvents();
-    return isLoaded();
+    return isLoaded() && loadGeneration_ == generation;
 }
 
 PlayList& playList() {

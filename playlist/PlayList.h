@@ -8,6 +8,7 @@
 #include "platform/shell/DropData.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace playlist {
 
@@ -72,15 +73,34 @@ class PlayList : public rt::FormWithDesign<PlayListDesign> {
     void Close_Click();
     void TimerLap_Timer();
     void Mostrar_TiempoLap();
-    // Where a project's scan starts and ends (positions from 1).
-    void Leer_Cabecera_Vip(const rt::String& archivo);
+    // Where a project's scan starts and ends (positions from 1). The start is also returned, 0 when the
+    // header text has no NUL: a scan works from its own bounds, whatever a scan run meanwhile writes.
+    std::int32_t Leer_Cabecera_Vip(const rt::String& archivo);
     std::int32_t Buscar_Fin_Lista(const rt::String& ruta, std::int32_t desde);
+
+    void loadDrop(rt::shell::DropData& Data);
+
+    // A drop that arrived during a load, with the window's load it arrived in.
+    struct PendingDrop {
+        rt::shell::DropData data;
+        std::uint64_t generation = 0;
+    };
 
     std::int32_t NumVips_ = 0;
     double TiempoLap_ = 0;
     std::int32_t FinLista = 0;
     std::int32_t InicioLista = 0;
+    // Counts the window's loads, so a long load can tell that the window it started on is gone.
+    std::uint64_t loadGeneration_ = 0;
+    bool loadRunning_ = false;
+    std::optional<PendingDrop> pendingDrop_;
 };
+
+// The load timer's next running figure: the number that starts the title display, plus a tenth.
+rt::String nextLapFigure(const rt::String& title);
+// The time a load took as the title display shows it: "12.30 seg" (the user's decimal separator) up to
+// 59 seconds, "1 min 0 seg" above.
+rt::String loadTimeText(double seconds);
 
 // The playlist window's one instance.
 PlayList& playList();

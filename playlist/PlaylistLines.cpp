@@ -28,6 +28,18 @@ rt::String audiosExtraLine() {
     return QStringLiteral("-------------------------- Audios extra ---------------------------------------");
 }
 
+bool isProjectHeader(const rt::String& line) {
+    static const rt::String kArrow = QStringLiteral(" --> ");
+    qsizetype digits = 0;
+    while (digits < line.size() && line.at(digits) >= u'0' && line.at(digits) <= u'9')
+        ++digits;
+    return digits > 0 && QStringView(line).sliced(digits).startsWith(kArrow);
+}
+
+rt::String pathOfProjectHeader(const rt::String& line) {
+    return rt::LTrim(rt::Mid(line, rt::InStr(1, line, QStringLiteral(">")) + 1));
+}
+
 Kind kindOf(const rt::String& line) {
     const rt::String tail = rt::LCase(rt::Right(line, kTailLength));
     if (tail.contains(QStringLiteral("---")))

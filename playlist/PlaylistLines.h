@@ -17,6 +17,11 @@ rt::String indentLine();
 // 26 "-", " Audios extra ", 39 "-".
 rt::String audiosExtraLine();
 
+// Whether a line has the project header's form ("n --> path"), and the path such a line names: the text
+// after its first ">", leading blanks removed.
+bool isProjectHeader(const rt::String& line);
+rt::String pathOfProjectHeader(const rt::String& line);
+
 // A click reads a line by its last three characters, lower-cased.
 enum class Kind { Separator, ProjectHeader, Indent, Audio };
 Kind kindOf(const rt::String& line);

@@ -188,14 +188,16 @@ void ListWidget::dragMoveEvent(QDragMoveEvent* event) {
 
 void ListWidget::dropEvent(QDropEvent* event) {
     auto data = shell::DropData::fromMimeData(*event->mimeData());
-    std::int32_t effect = 1;
     std::int16_t button = buttonCodesOf(event->buttons());
     std::int16_t shift = shiftMaskOf(event->modifiers());
     float x = toUnits ? toUnits(event->position().x()) : static_cast<float>(event->position().x());
     float y = toUnits ? toUnits(event->position().y()) : static_cast<float>(event->position().y());
     event->acceptProposedAction();
-    if (dropped)
-        dispatch([&] { dropped(data, effect, button, shift, x, y); });
+    dispatchSoon(this, [this, data, button, shift, x, y]() mutable {
+        std::int32_t effect = 1;
+        if (dropped)
+            dropped(data, effect, button, shift, x, y);
+    });
 }
 
 } // namespace rt

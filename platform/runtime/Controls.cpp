@@ -382,6 +382,7 @@ void Shape::setFillColor(std::int32_t colour) {
 
 TextBox::TextBox(Container& parent) : Control(parent, Kind::Windowed) {
     edit_ = new QPlainTextEdit;
+    edit_->setFont(qFontOf(FontSpec{}));
     edit_->setFrameShape(QFrame::NoFrame);
     edit_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     attachWidget(edit_);
@@ -504,6 +505,7 @@ void ListBox::setAcceptsDrops(bool accept) {
 
 CheckBox::CheckBox(Container& parent) : Control(parent, Kind::Windowed) {
     box_ = new QCheckBox;
+    box_->setFont(qFontOf(FontSpec{}));
     QObject::connect(box_, &QCheckBox::clicked, [this] {
         if (onClick)
             dispatch(onClick);
@@ -536,7 +538,9 @@ void CheckBox::setForeColor(std::int32_t colour) {
 
 void CheckBox::applyColours() {
     QPalette palette = box_->palette();
+    // A check box fills its background with the button role.
     palette.setColor(QPalette::Window, QColor::fromRgb(rgbOf(backColor_)));
+    palette.setColor(QPalette::Button, QColor::fromRgb(rgbOf(backColor_)));
     palette.setColor(QPalette::WindowText, QColor::fromRgb(rgbOf(foreColor_)));
     box_->setPalette(palette);
     box_->setAutoFillBackground(true);

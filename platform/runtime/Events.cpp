@@ -69,6 +69,11 @@ void dispatch(const std::function<void()>& handler) {
     }
 }
 
+void dispatchSoon(QObject* context, std::function<void()> handler) {
+    QMetaObject::invokeMethod(
+        context, [handler = std::move(handler)] { dispatch(handler); }, Qt::QueuedConnection);
+}
+
 int dispatchDepth() {
     return depth;
 }

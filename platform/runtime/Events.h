@@ -3,6 +3,8 @@
 #include <functional>
 #include <memory>
 
+class QObject;
+
 namespace rt {
 
 // Lets pending window events run. A call within a millisecond of the previous one returns at once, so
@@ -15,6 +17,10 @@ void DoEvents();
 // when control is back in the event loop (the event that ran the handler may still be on its way).
 void dispatch(const std::function<void()>& handler);
 int dispatchDepth();
+// Runs the handler in a dispatch once control is back in the event loop (or at the next event pump), unless
+// `context` is destroyed first. A drop is accepted at once this way, and the file manager is not held while
+// the drop loads.
+void dispatchSoon(QObject* context, std::function<void()> handler);
 
 // Something whose destruction must wait until no handler is running (an unloaded window's controls).
 // Buried outside every handler it goes at once; flushIfIdle destroys what waits when no handler runs.

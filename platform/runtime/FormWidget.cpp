@@ -92,14 +92,16 @@ void FormWidget::dragMoveEvent(QDragMoveEvent* event) {
 
 void FormWidget::dropEvent(QDropEvent* event) {
     auto data = shell::DropData::fromMimeData(*event->mimeData());
-    std::int32_t effect = 1;
     std::int16_t button = buttonCodesOf(event->buttons());
     std::int16_t shift = shiftMaskOf(event->modifiers());
     const bool twips = form_->ScaleMode() == kScaleTwips;
     float x = static_cast<float>(event->position().x() * (twips ? kTwipsPerPixel : 1));
     float y = static_cast<float>(event->position().y() * (twips ? kTwipsPerPixel : 1));
     event->acceptProposedAction();
-    dispatch([&] { form_->dropped(data, effect, button, shift, x, y); });
+    dispatchSoon(this, [form = form_, data, button, shift, x, y]() mutable {
+        std::int32_t effect = 1;
+        form->dropped(data, effect, button, shift, x, y);
+    });
 }
 
 void FormWidget::closeEvent(QCloseEvent* event) {
