@@ -162,12 +162,14 @@ void Buscar::writeCandidates() {
 }
 
 void Buscar::BuscarSubcarpetas(const rt::String& carpeta) {
-    const rt::String raiz = carpeta + kSeparator;
+    // `carpeta` may be Ruta itself, which the levels below overwrite: this level keeps its own copy.
+    const rt::String folder = carpeta;
+    const rt::String raiz = folder + kSeparator;
     // The folder's files are listed now for the file listing after the walk. A name among them is no
     // folder, so only the other entries need a look at their attributes, which costs more than a listing.
     std::vector<rt::String> files = namesListed(raiz + Patron, rt::kAttrNormal);
     const std::size_t slot = walked_.size();
-    walked_.push_back({carpeta, {}});
+    walked_.push_back({folder, {}});
     // Both listings come in one order, the files being some of the entries.
     std::size_t nextFile = 0;
     for (const rt::String& name : namesListed(raiz, rt::kAttrDirectory)) {
@@ -175,10 +177,10 @@ void Buscar::BuscarSubcarpetas(const rt::String& carpeta) {
         nextFile += listedAsFile ? 1 : 0;
         int attributes = rt::kAttrNormal;
         // An entry that vanished since the listing is passed over like a folder that cannot be listed.
-        const bool folder = !listedAsFile && name != u"." && name != u".." &&
-                            rt::skipOnError([&] { attributes = rt::GetAttr(raiz + name); }) &&
-                            attributes == rt::kAttrDirectory;
-        if (folder) {
+        const bool subfolder = !listedAsFile && name != u"." && name != u".." &&
+                               rt::skipOnError([&] { attributes = rt::GetAttr(raiz + name); }) &&
+                               attributes == rt::kAttrDirectory;
+        if (subfolder) {
             Ruta = raiz + name;
             d().List1.AddItem(Ruta);
             BuscarSubcarpetas(Ruta);
@@ -188,7 +190,9 @@ void Buscar::BuscarSubcarpetas(const rt::String& carpeta) {
         if (!pump())
             return;
     }
-    walked_[slot].files = std::move(files);
+    // A search started from a pump meanwhile has walked folders of its own.
+    if (slot < walked_.size() && walked_[slot].folder == folder)
+        walked_[slot].files = std::move(files);
 }
 
 void Buscar::ListarArchivos() {

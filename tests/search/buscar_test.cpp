@@ -335,6 +335,27 @@ TEST_F(BuscarTest, AFolderThatVanishesDuringTheWalkIsPassedOverAndTheWalkGoesOn)
     EXPECT_EQ(candidates(), (QStringList{"D:\\R\\A\\a.wav", "D:\\R\\C\\c.wav"}));
 }
 
+// ---- what runs during a search's pumps ----
+
+TEST_F(BuscarTest, ASearchStartedFromAPumpLeavesTheSearchItInterruptedToGoOn) {
+    for (int i = 0; i < 20; ++i)
+        drive.makeFile(QString("R/F%1/t.wav").arg(i, 2, 10, QChar('0')));
+    drive.makeFile("S/s.wav");
+    bool innerRan = false;
+    QTimer::singleShot(0, [&] {
+        innerRan = true;
+        search(drive.windows("S"));
+    });
+
+    search(drive.windows("R"));
+
+    ASSERT_TRUE(innerRan);
+    const QStringList written = lines();
+    EXPECT_TRUE(written.contains("D:\\S\\s.wav"));
+    EXPECT_TRUE(written.contains("D:\\R\\F19\\t.wav")) << "the interrupted walk went on to its last folder";
+    EXPECT_EQ(label(), "0 Proyectos Vips");
+}
+
 // ---- the playlist closed during a search ----
 
 TEST_F(BuscarTest, ClosingThePlaylistDuringTheWalkEndsTheSearchWithoutLoadingItAgain) {
@@ -369,7 +390,8 @@ TEST_F(BuscarTest, ClosingThePlaylistWhileCandidatesAreWrittenEndsTheSearchAndPu
     EXPECT_FALSE(playlist::playList().isLoaded());
     EXPECT_FALSE(barVisible());
     EXPECT_EQ(candidates().size(), 403);
-    EXPECT_LT(playlist::playList().NumVips(), 2) << "the search ended within the project it was on, or after it";
+    EXPECT_LT(playlist::playList().NumVips(), 2)
+        << "the search ended within the project it was on, or after it";
 }
 
 } // namespace
