@@ -211,6 +211,30 @@ void FolderSearchWithProjects(benchmark::State& state) {
 }
 BENCHMARK(FolderSearchWithProjects)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// One folder of n empty subfolders: the walk's time grows with n, not with n squared.
+void FolderOfManySubfolders(benchmark::State& state) {
+    const int subfolders = int(state.range(0));
+    const fs::path root = fs::temp_directory_path() / ("ondara-wide-" + std::to_string(::getpid()));
+    for (int i = 0; i < subfolders; ++i)
+        fs::create_directories(root / ("Take " + std::to_string(i)));
+    rt::setDriveTableForTesting(
+        {{u'C', "/", rt::kDriveFixed}, {u'X', QString::fromStdString(root.string()), rt::kDriveFixed}});
+    GapWatch gaps;
+    for (auto _ : state)
+        searchTree(gaps);
+    state.SetComplexityN(subfolders);
+    state.counters["us_per_subfolder"] =
+        benchmark::Counter(double(subfolders) * double(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    rt::resetDriveTable();
+    fs::remove_all(root);
+}
+BENCHMARK(FolderOfManySubfolders)
+    ->Arg(1000)
+    ->Arg(5000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+
 } // namespace
 
 int main(int argc, char** argv) {
