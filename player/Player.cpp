@@ -205,6 +205,7 @@ void Player::wireEvents() {
     PlayerDesign& c = d();
     c.Abaut.Click = [this] { Abaut_Click(); };
     c.TimerDisplay.onTimer = [this] { TimerDisplay_Timer(); };
+    c.Open.Click = [this] { Open_Click(); };
     c.PL.Click = [this] { PL_Click(); };
     c.SAtoggle1.Click = [this] { SAtoggle1_Click(); };
     c.TimerTime.onTimer = [this] { TimerTime_Timer(); };

@@ -74,6 +74,9 @@ class Player : public rt::FormWithDesign<PlayerDesign> {
     void SliderVol_Change(std::int32_t& Value);
     void Vol(std::int32_t Value);
 
+    // Opening files.
+    void Open_Click();
+
     // Companion-window toggles.
     void PL_Click();
     void SAtoggle1_Click();

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace rt::shell {
 
@@ -21,18 +20,33 @@ OpenFileResponder& responder() {
     return installed;
 }
 
-// A description that lists its own patterns, "Archivos (*.wav, *.aif)", loses that list: Qt reads the
-// patterns from the parentheses and gets them from the pattern part instead.
-QString descriptionWithoutPatterns(const QString& description) {
-    static const QRegularExpression trailingPatterns(QStringLiteral(R"(\s*\([^()]*[*?][^()]*\)\s*$)"));
-    return QString(description).remove(trailingPatterns).trimmed();
+// Host file systems and the native dialogs tell "a.WAV" from "a.wav"; the runtime's dialog does not: every
+// letter of a pattern matches either case ("*.wav" -> "*.[wW][aA][vV]"). Sets already in brackets stay.
+QString caseless(const QString& pattern) {
+    QString result;
+    bool inSet = false;
+    for (const QChar c : pattern) {
+        if (c == u'[')
+            inSet = true;
+        else if (c == u']')
+            inSet = false;
+        const QChar lower = c.toLower();
+        const QChar upper = c.toUpper();
+        if (inSet || lower == upper)
+            result += c;
+        else
+            result += u'[' + QString(lower) + upper + u']';
+    }
+    return result;
 }
 
+// The description stays as written; the patterns go last in parentheses, where Qt and the native dialogs
+// read them.
 QString qtNameFilter(const QString& description, const QString& patterns) {
     QStringList list = patterns.split(kPatternSeparator, Qt::SkipEmptyParts);
     for (QString& pattern : list)
-        pattern = pattern.trimmed();
-    const QString text = descriptionWithoutPatterns(description);
+        pattern = caseless(pattern.trimmed());
+    const QString text = description.trimmed();
     return (text.isEmpty() ? QString() : text + u' ') + u'(' + list.join(u' ') + u')';
 }
 
@@ -40,6 +54,8 @@ OpenFileAnswer askPerson(const OpenFileRequest& request) {
     QFileDialog dialog;
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    // The person reads the description; the bracketed patterns are for matching only.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     if (!request.nameFilters.isEmpty())
         dialog.setNameFilters(request.nameFilters);
     if (dialog.exec() != QDialog::Accepted)

@@ -18,7 +18,7 @@ inline constexpr int cdlBufferTooSmall = 20476;
 
 // What the dialog is asked to show, in Qt's terms.
 struct OpenFileRequest {
-    QStringList nameFilters; // "Archivos (*.wav *.aif)"
+    QStringList nameFilters; // "Archivos (*.wav, *.aif) (*.[wW][aA][vV] *.[aA][iI][fF])"
     bool multiSelect = false;
 };
 // The picked host paths in the dialog's order, or nullopt when the user cancelled.
@@ -41,7 +41,8 @@ class CommonDialog {
     void ShowOpen();
 };
 
-// The filter text in Qt's form: "Archivos (*.wav, *.aif)|*.wav;*.aif" -> {"Archivos (*.wav *.aif)"}.
+// The filter text in Qt's form, its patterns matching without regard to case:
+// "Archivos (*.wav)|*.wav;*.Mp3" -> {"Archivos (*.wav) (*.[wW][aA][vV] *.[mM][pP]3)"}.
 QStringList qtNameFilters(const String& filter);
 // The picked host paths as FileName gives them.
 String openResultOf(const QStringList& hostPaths);

@@ -5,10 +5,13 @@
 #include "platform/win/Drives.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -20,6 +23,9 @@ const QString kAudioFilter =
     QStringLiteral("Archivos (*.wav, *.aif, *.mp3, *.wma, *.m4a)|*.wav;*.aif;*.mp3;*.wma;*.m4a");
 constexpr std::int32_t kPlayerFlags = 0x80204;
 constexpr QChar kNul = QChar(0);
+const QString kAudioQtFilter = QStringLiteral("Archivos (*.wav, *.aif, *.mp3, *.wma, *.m4a) "
+                                              "(*.[wW][aA][vV] *.[aA][iI][fF] *.[mM][pP]3 *.[wW][mM][aA] "
+                                              "*.[mM]4[aA])");
 
 // A drive D: on a temporary folder holding the files a test picks, and a stand-in person who picks them.
 class OpenFileDialogTest : public ::testing::Test {
@@ -61,7 +67,7 @@ TEST_F(OpenFileDialogTest, AsksForSeveralAudioFilesInQtsFilterForm) {
     personPicks({file("Audio/one.wav")});
     dialog.ShowOpen();
 
-    EXPECT_EQ(seen.nameFilters, QStringList{"Archivos (*.wav *.aif *.mp3 *.wma *.m4a)"});
+    EXPECT_EQ(seen.nameFilters, QStringList{kAudioQtFilter});
     EXPECT_TRUE(seen.multiSelect);
 
     dialog.Flags = 0x80004;
@@ -133,15 +139,55 @@ TEST_F(OpenFileDialogTest, TheRealDialogIsModalAndHonoursTheSettings) {
 
     dialog.ShowOpen();
 
-    EXPECT_EQ(filtersShown, QStringList{"Archivos (*.wav *.aif *.mp3 *.wma *.m4a)"});
+    EXPECT_EQ(filtersShown, QStringList{kAudioQtFilter});
     EXPECT_TRUE(multiple);
     EXPECT_EQ(dialog.FileName, "D:\\Audio\\real.wav");
 }
 
-TEST(QtNameFilters, KeepEveryEntryAndDescriptionsWithoutPatterns) {
-    EXPECT_EQ(qtNameFilters("Audio|*.wav|Todo (*.*)|*.*"), (QStringList{"Audio (*.wav)", "Todo (*.*)"}));
-    EXPECT_EQ(qtNameFilters("Sonido (WAV)|*.wav"), QStringList{"Sonido (WAV) (*.wav)"});
+// The person sees the description as written; the patterns match either case, letter by letter.
+TEST(QtNameFilters, KeepEveryEntryAndMatchLettersOfEitherCase) {
+    EXPECT_EQ(qtNameFilters("Audio|*.wav|Todo (*.*)|*.*"),
+              (QStringList{"Audio (*.[wW][aA][vV])", "Todo (*.*) (*.*)"}));
+    EXPECT_EQ(qtNameFilters("Sonido (WAV)|*.Wav; take?.[ab]iff"),
+              QStringList{"Sonido (WAV) (*.[wW][aA][vV] [tT][aA][kK][eE]?.[ab][iI][fF][fF])"});
     EXPECT_EQ(qtNameFilters(""), QStringList{});
+}
+
+// The real dialog lists audio files whatever the case of their endings, and nothing else.
+TEST_F(OpenFileDialogTest, TheRealDialogListsEndingsOfAnyCase) {
+    const QString folder = root.filePath("Mixed");
+    QDir(root.path()).mkpath("Mixed");
+    for (const char* name : {"LOUD.WAV", "quiet.wav", "Song.Mp3", "clip.M4A", "notes.txt", "wave"})
+        QFile(QDir(folder).filePath(name)).open(QIODevice::WriteOnly);
+    QStringList listed;
+    QString filterShown;
+    QTimer::singleShot(0, [&] {
+        auto* shown = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(shown, nullptr);
+        auto* combo = shown->findChild<QComboBox*>("fileTypeCombo");
+        filterShown = combo ? combo->currentText() : QString();
+        auto* model = shown->findChild<QFileSystemModel*>();
+        ASSERT_NE(model, nullptr);
+        shown->setDirectory(folder);
+        const QModelIndex parent = model->index(folder);
+        QDeadlineTimer deadline(10000);
+        while (model->rowCount(parent) < 4 && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        for (int row = 0; row < model->rowCount(parent); ++row) {
+            const QModelIndex index = model->index(row, 0, parent);
+            if (model->flags(index).testFlag(Qt::ItemIsEnabled))
+                listed << model->fileName(index);
+        }
+        shown->reject();
+    });
+
+    dialog.ShowOpen();
+
+    listed.sort(Qt::CaseInsensitive);
+    EXPECT_EQ(listed, (QStringList{"clip.M4A", "LOUD.WAV", "quiet.wav", "Song.Mp3"}));
+    EXPECT_EQ(filterShown, "Archivos (*.wav, *.aif, *.mp3, *.wma, *.m4a)");
+    EXPECT_EQ(dialog.FileName, "");
 }
 
 } // namespace

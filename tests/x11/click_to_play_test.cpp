@@ -53,6 +53,9 @@ TEST(ClickToPlay, AClickOnALineWithTheRealPointerPlaysIt) {
 
     EXPECT_TRUE(
         media_test::waitUntil([] { return player::sa().engine().playState() == rt::MediaPlayer::kPlaying; }));
+    // The duration is known once the engine has read the file; the title's next tick shows it.
+    media_test::waitUntil(
+        [] { return player::player().d().LabelDisplay.Caption().endsWith(" -- 00:03 <<<< "); });
     const QString title = player::player().d().LabelDisplay.Caption();
     EXPECT_NE(title, titleBefore);
     EXPECT_TRUE(title.startsWith("  >>>> Tono")) << title.toStdString();
