@@ -35,6 +35,8 @@ constexpr std::int32_t kStripEdgeColour = 0x000000;
 constexpr int kTitleTimerMs = 1;
 constexpr int kPositionTimerMs = 25;
 const rt::FontSpec kReadoutFont{"MS Sans Serif", 8.25, true};
+constexpr std::int32_t kProgressBarColour = 192; // dark red
+const rt::FontSpec kProgressBarFont{"MS Sans Serif", 8.25, false};
 
 void placeButton(controls::Button& button, Place at, const rt::PropertyBag& bag, const rt::String& tip = {}) {
     button.loadDesign(at.left, at.top, at.width, at.height, bag);
@@ -160,6 +162,8 @@ PlayerDesign::PlayerDesign(rt::Form& window)
 
     placeButton(Abaut, {1530, 1980, 690, 375}, controls::abautBag(), "Acerca de...");
     XP_ProgressBar1.Move(300, 1125, 3075, 300);
+    XP_ProgressBar1.setColor(kProgressBarColour);
+    XP_ProgressBar1.setFont(kProgressBarFont);
     XP_ProgressBar1.setVisible(false);
     placeStrip(PictureLD, {1440, 630, 1575, 345}, "Tiemp trancurrido");
     PictureLD.setBackColor(kHighlightColour);

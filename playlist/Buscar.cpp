@@ -16,21 +16,41 @@ namespace {
 const rt::String kSeparator = QStringLiteral("\\");
 const rt::String kProjectsSuffix = QStringLiteral(" Proyectos Vips");
 const rt::String kProjectTail = QStringLiteral("vip");
+constexpr std::array kProjectExtension{u".vip"};
 constexpr std::array kLooseAudioExtensions{u".mp3", u".wav", u".aif", u".m4a", u".wma"};
 constexpr int kExtensionLength = 4;
 
-bool isLooseAudioExtension(const rt::String& lastFour) {
+bool endsInLooseAudioExtension(const rt::String& name) {
+    const QStringView lastFour = QStringView(name).right(kExtensionLength);
     for (const char16_t* extension : kLooseAudioExtensions)
-        if (lastFour == QStringView(extension))
+        if (lastFour.compare(QStringView(extension), Qt::CaseInsensitive) == 0)
             return true;
     return false;
 }
 
-bool holdsLooseAudioExtension(const rt::String& path) {
-    for (const char16_t* extension : kLooseAudioExtensions)
-        if (path.contains(QStringView(extension), Qt::CaseInsensitive))
-            return true;
+// Whether `path` holds one of the extensions anywhere, without regard to case. Every extension starts with
+// a dot, so only the few places of a dot are compared (a search per extension costs more with thousands of
+// loose files).
+template <std::size_t N>
+bool holdsAnyOf(const rt::String& path, const std::array<const char16_t*, N>& extensions) {
+    const QStringView text(path);
+    for (qsizetype dot = text.indexOf(u'.'); dot >= 0; dot = text.indexOf(u'.', dot + 1)) {
+        const QStringView here = text.mid(dot, kExtensionLength);
+        for (const char16_t* extension : extensions)
+            if (here.compare(QStringView(extension), Qt::CaseInsensitive) == 0)
+                return true;
+    }
     return false;
+}
+
+bool holdsLooseAudioExtension(const rt::String& path) {
+    return holdsAnyOf(path, kLooseAudioExtensions);
+}
+
+// Only a path holding ".vip" can be a valid project (the scanner reads no other), so the loose audio files
+// need not be looked up once more.
+bool mayBeProject(const rt::String& path) {
+    return holdsAnyOf(path, kProjectExtension);
 }
 
 // A path names a folder (or a link to one) exactly when it can be looked at with a separator after it:
@@ -57,8 +77,7 @@ rt::shell::ProgressBar& progressBar() {
 } // namespace
 
 bool isCandidateName(const rt::String& name) {
-    const rt::String lower = rt::LCase(name);
-    return lower.endsWith(kProjectTail) || isLooseAudioExtension(rt::Right(lower, kExtensionLength));
+    return name.endsWith(kProjectTail, Qt::CaseInsensitive) || endsInLooseAudioExtension(name);
 }
 
 BuscarDesign::BuscarDesign(rt::Form& window) : Text1(window), List1(window), List2(window) {
@@ -82,6 +101,7 @@ void Buscar::BuscarFiles() {
             return;
         c.List1.Clear();
         c.List2.Clear();
+        walked_.clear();
         c.List1.AddItem(Ruta);
         BuscarSubcarpetas(Ruta);
         if (abandoned_)
@@ -89,6 +109,7 @@ void Buscar::BuscarFiles() {
         ListarArchivos();
         if (abandoned_)
             return;
+        walked_.clear();
         playList().setNumVips(0);
         progressBar().setVisible(true);
         writeCandidates();
@@ -113,7 +134,7 @@ void Buscar::writeCandidates() {
     const int count = candidates.ListCount();
     for (int i = 0; i < count; ++i) {
         const rt::String p = candidates.List(i);
-        const bool valid = list.Valido(p);
+        const bool valid = mayBeProject(p) && list.Valido(p);
         if (!windowsStillThere())
             return;
         rt::ListBox& lines = list.d().ListFiles;
@@ -141,14 +162,25 @@ void Buscar::writeCandidates() {
 }
 
 void Buscar::BuscarSubcarpetas(const rt::String& carpeta) {
-    const rt::String raiz = carpeta + kSeparator;
+    // `carpeta` may be Ruta itself, which the levels below overwrite: this level keeps its own copy.
+    const rt::String folder = carpeta;
+    const rt::String raiz = folder + kSeparator;
+    // The folder's files are listed now for the file listing after the walk. A name among them is no
+    // folder, so only the other entries need a look at their attributes, which costs more than a listing.
+    std::vector<rt::String> files = namesListed(raiz + Patron, rt::kAttrNormal);
+    const std::size_t slot = walked_.size();
+    walked_.push_back({folder, {}});
+    // Both listings come in one order, the files being some of the entries.
+    std::size_t nextFile = 0;
     for (const rt::String& name : namesListed(raiz, rt::kAttrDirectory)) {
+        const bool listedAsFile = nextFile < files.size() && files[nextFile] == name;
+        nextFile += listedAsFile ? 1 : 0;
         int attributes = rt::kAttrNormal;
         // An entry that vanished since the listing is passed over like a folder that cannot be listed.
-        const bool folder = name != u"." && name != u".." &&
-                            rt::skipOnError([&] { attributes = rt::GetAttr(raiz + name); }) &&
-                            attributes == rt::kAttrDirectory;
-        if (folder) {
+        const bool subfolder = !listedAsFile && name != u"." && name != u".." &&
+                               rt::skipOnError([&] { attributes = rt::GetAttr(raiz + name); }) &&
+                               attributes == rt::kAttrDirectory;
+        if (subfolder) {
             Ruta = raiz + name;
             d().List1.AddItem(Ruta);
             BuscarSubcarpetas(Ruta);
@@ -158,13 +190,21 @@ void Buscar::BuscarSubcarpetas(const rt::String& carpeta) {
         if (!pump())
             return;
     }
+    // A search started from a pump meanwhile has walked folders of its own.
+    if (slot < walked_.size() && walked_[slot].folder == folder)
+        walked_[slot].files = std::move(files);
 }
 
 void Buscar::ListarArchivos() {
     const int count = d().List1.ListCount();
     for (int i = 0; i < count; ++i) {
-        const rt::String folder = d().List1.List(i) + kSeparator;
-        for (const rt::String& name : namesListed(folder + Patron, rt::kAttrNormal)) {
+        const rt::String listed = d().List1.List(i);
+        const rt::String folder = listed + kSeparator;
+        // The walk listed the folders in this same order; a search run meanwhile may have changed them.
+        const bool walked = std::size_t(i) < walked_.size() && walked_[i].folder == listed;
+        const std::vector<rt::String> names =
+            walked ? std::move(walked_[i].files) : namesListed(folder + Patron, rt::kAttrNormal);
+        for (const rt::String& name : names) {
             if (isCandidateName(name))
                 d().List2.AddItem(folder + name);
             if (!pump())

@@ -4,6 +4,8 @@
 #include "platform/runtime/Controls.h"
 #include "platform/runtime/Form.h"
 
+#include <vector>
+
 namespace playlist {
 
 // The controls of the work window in design order. It is never shown.
@@ -36,6 +38,12 @@ class Buscar : public rt::FormWithDesign<BuscarDesign> {
 
     rt::String Ruta;
     rt::String Patron;
+    // The files of each walked folder, in the walk's order, listed while the walk was there.
+    struct WalkedFolder {
+        rt::String folder;
+        std::vector<rt::String> files;
+    };
+    std::vector<WalkedFolder> walked_;
     bool abandoned_ = false;
 };
 

@@ -75,8 +75,9 @@ class PlayList : public rt::FormWithDesign<PlayListDesign> {
     void Mostrar_TiempoLap();
     // Where a project's scan starts and ends (positions from 1). The start is also returned, 0 when the
     // header text has no NUL: a scan works from its own bounds, whatever a scan run meanwhile writes.
-    std::int32_t Leer_Cabecera_Vip(const rt::String& archivo);
-    std::int32_t Buscar_Fin_Lista(const rt::String& ruta, std::int32_t desde);
+    // `ended` turns true when a pump found the window gone: the scan must then end at once.
+    std::int32_t Leer_Cabecera_Vip(const rt::String& archivo, bool& ended);
+    std::int32_t Buscar_Fin_Lista(const rt::String& ruta, std::int32_t desde, bool& ended);
 
     void loadDrop(rt::shell::DropData& Data);
 

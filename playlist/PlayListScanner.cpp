@@ -28,16 +28,21 @@ class OpenProject {
     int number_;
 };
 
-// The header and list-end searches only pump.
+// The header and list-end searches only pump; `ended` remembers a pump that found the window gone.
 class PumpOnly : public scan::ScanEffects {
   public:
-    explicit PumpOnly(PlayList& window) : window_(window) {}
-    bool pump() override { return window_.pumpEvents(); }
+    PumpOnly(PlayList& window, bool& ended) : window_(window), ended_(ended) {}
+    bool pump() override {
+        if (!window_.pumpEvents())
+            ended_ = true;
+        return !ended_;
+    }
     void addPath(const rt::String&) override {}
     void setBarValue(std::int32_t) override {}
 
   private:
     PlayList& window_;
+    bool& ended_;
 };
 
 // The path pass adds its lines to the list and moves the main window's bar. `added` holds once a line is
@@ -67,7 +72,7 @@ rt::String projectPathOf(const rt::String& archivo) {
 
 } // namespace
 
-std::int32_t PlayList::Leer_Cabecera_Vip(const rt::String& archivo) {
+std::int32_t PlayList::Leer_Cabecera_Vip(const rt::String& archivo, bool& ended) {
     std::int64_t length = 0;
     if (archivo.isEmpty() || !rt::skipOnError([&] { length = rt::FileLen(archivo); }) || length == 0)
         return 0;
@@ -76,7 +81,7 @@ std::int32_t PlayList::Leer_Cabecera_Vip(const rt::String& archivo) {
     rt::skipOnError([&] {
         OpenProject file(archivo);
         scan::ProjectBytes bytes(file.number(), length);
-        PumpOnly pump(*this);
+        PumpOnly pump(*this, ended);
         start = static_cast<std::int32_t>(scan::headerTextEnd(bytes, pump).position);
     });
     if (start > 0)
@@ -84,7 +89,7 @@ std::int32_t PlayList::Leer_Cabecera_Vip(const rt::String& archivo) {
     return start;
 }
 
-std::int32_t PlayList::Buscar_Fin_Lista(const rt::String& ruta, std::int32_t desde) {
+std::int32_t PlayList::Buscar_Fin_Lista(const rt::String& ruta, std::int32_t desde, bool& ended) {
     const std::int64_t length = rt::FileLen(ruta);
     if (length == 0)
         return 0;
@@ -92,7 +97,7 @@ std::int32_t PlayList::Buscar_Fin_Lista(const rt::String& ruta, std::int32_t des
     rt::skipOnError([&] {
         OpenProject file(ruta);
         scan::ProjectBytes bytes(file.number(), length);
-        PumpOnly pump(*this);
+        PumpOnly pump(*this, ended);
         end = static_cast<std::int32_t>(scan::listChunkEnd(bytes, desde, pump).position);
     });
     return end;
@@ -110,10 +115,11 @@ bool PlayList::ExtraerNombres_Archivos(const rt::String& archivo, rt::ListBox& l
         return false;
 
     // Each scan keeps its own bounds: a scan run inside one of its pumps rewrites the members.
-    const std::int32_t start = Leer_Cabecera_Vip(path);
+    bool ended = false;
+    const std::int32_t start = Leer_Cabecera_Vip(path, ended);
     std::int32_t end = 0;
-    const bool bounded = isLoaded() && start > 0 &&
-                         rt::skipOnError([&] { end = Buscar_Fin_Lista(path, start); }) && isLoaded();
+    const bool bounded =
+        !ended && start > 0 && rt::skipOnError([&] { end = Buscar_Fin_Lista(path, start, ended); }) && !ended;
     FinLista = end;
     if (!bounded)
         return false;

@@ -3,14 +3,17 @@
 #include "platform/media/AnalyserView.h"
 #include "platform/runtime/Errors.h"
 #include "platform/win/Drives.h"
+#include "platform/win/HostNames.h"
 
 #include <QAbstractEventDispatcher>
-#include <QFileInfo>
 #include <QTimer>
 #include <gst/audio/streamvolume.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace rt {
@@ -129,7 +132,10 @@ void GstMediaPlayer::setURL(const String& windowsPath) {
     halt(windowsPath.isEmpty() ? GST_STATE_NULL : GST_STATE_READY);
     url_ = windowsPath;
     error_.clear();
+    hostFile_.clear();
     bitrate_ = 0;
+    mp3Examined_ = false;
+    mp3_.reset();
     seekingTo_ = -1;
     uriGiven_ = false;
     if (windowsPath.isEmpty()) {
@@ -138,14 +144,14 @@ void GstMediaPlayer::setURL(const String& windowsPath) {
         return;
     }
     media_ = Media{mediaNameOf(windowsPath), 0, durationStringOf(0), windowsPath};
-    QString hostPath;
-    if (!skipOnError([&] { hostPath = hostPathOf(windowsPath); }))
+    // The host's own bytes: a name that is not UTF-8 reaches the file as it is on the disk.
+    if (!skipOnError([&] { hostFile_ = hostBytes(hostPathOf(windowsPath)); }))
         return fail(QStringLiteral("Error: no se encuentra la ruta %1").arg(windowsPath));
     // Opening a pipe waits for a writer, on this thread; a device may never end. Only files are read.
-    if (const QFileInfo entry(hostPath); entry.exists() && !entry.isFile())
+    if (struct stat entry{}; ::stat(hostFile_.constData(), &entry) == 0 && !S_ISREG(entry.st_mode))
         return fail(QStringLiteral("Error: %1 no es un archivo").arg(windowsPath));
     GError* rawError = nullptr;
-    gst::CharBuffer uri(gst_filename_to_uri(hostPath.toUtf8().constData(), &rawError));
+    gst::CharBuffer uri(gst_filename_to_uri(hostFile_.constData(), &rawError));
     gst::Error error(rawError);
     if (!uri)
         return fail(errorText(error.get()));
@@ -290,10 +296,10 @@ String GstMediaPlayer::status() const {
         return error_;
     switch (state_) {
     case kPlaying:
-        if (bitrate_ == 0)
-            return QStringLiteral("Reproduciendo");
-        return QStringLiteral("Reproduciendo: %1 Kbps")
-            .arg((bitrate_ + kBitsPerKilobit / 2) / kBitsPerKilobit);
+        if (const unsigned rate = bitRate(); rate > 0)
+            return QStringLiteral("Reproduciendo: %1 Kbps")
+                .arg((rate + kBitsPerKilobit / 2) / kBitsPerKilobit);
+        return QStringLiteral("Reproduciendo");
     case kPaused:
         return QStringLiteral("En pausa");
     case kTransitioning:
@@ -414,6 +420,7 @@ void GstMediaPlayer::onPrerolled() {
         return;
     prerolled_ = true;
     readDuration();
+    examineMp3();
     // Prerolled again after a flushing seek: it has landed.
     if (seekSent_)
         seekingTo_ = -1;
@@ -452,6 +459,35 @@ void GstMediaPlayer::onTags(GstMessage* message) {
     guint bitrate = 0;
     if (gst_tag_list_get_uint(tags.get(), GST_TAG_NOMINAL_BITRATE, &bitrate) && bitrate > 0)
         bitrate_ = bitrate;
+}
+
+// The nominal rate when the stream states one; for an MP3 without one (variable rate), the average its
+// VBR header gives, or else its audio bytes over its duration.
+unsigned GstMediaPlayer::bitRate() const {
+    if (bitrate_ > 0)
+        return bitrate_;
+    return mp3_ && media_ ? mp3::averageBitRate(*mp3_, media_->duration) : 0;
+}
+
+// Once per media, when it has prerolled (so the file is known to be readable): a few kilobytes from its head.
+void GstMediaPlayer::examineMp3() {
+    if (mp3Examined_)
+        return;
+    mp3Examined_ = true;
+    const int descriptor = ::open(hostFile_.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return;
+    struct stat info {};
+    if (::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode)) {
+        const auto readAt = [descriptor](std::uint64_t offset, int count) {
+            QByteArray bytes(count, '\0');
+            const ssize_t got = ::pread(descriptor, bytes.data(), std::size_t(count), off_t(offset));
+            bytes.resize(got > 0 ? got : 0);
+            return bytes;
+        };
+        mp3_ = mp3::examine(readAt, std::uint64_t(info.st_size));
+    }
+    ::close(descriptor);
 }
 
 std::unique_ptr<MediaPlayer> createMediaPlayer() {

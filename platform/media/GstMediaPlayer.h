@@ -5,6 +5,7 @@
 // for, and the play state reported is the one the bus last confirmed.
 #include "platform/media/GstRefs.h"
 #include "platform/media/MediaPlayer.h"
+#include "platform/media/Mp3BitRate.h"
 
 #include <QObject>
 #include <QPointer>
@@ -68,6 +69,8 @@ class GstMediaPlayer final : public MediaPlayer {
     void onTags(GstMessage* message);
     void onSpectrum(GstMessage* message);
     void readDuration();
+    void examineMp3();
+    unsigned bitRate() const;
     int millisecondsUntilHeard(const GstStructure* frame) const;
 
     gst::Pipeline playbin_;
@@ -80,6 +83,7 @@ class GstMediaPlayer final : public MediaPlayer {
     gst::BusWatch busWatch_;
 
     String url_;
+    QByteArray hostFile_;   // the host's bytes for url_, which need not be UTF-8
     bool uriGiven_ = false; // the pipeline was given url_ (a refused address never reaches it)
     std::optional<Media> media_;
     int state_ = kUndefined;
@@ -87,8 +91,10 @@ class GstMediaPlayer final : public MediaPlayer {
     bool running_ = false; // asked to be at least prerolled (PAUSED)
     bool prerolled_ = false;
     String error_;
-    unsigned bitrate_ = 0;  // nominal bits per second, from the stream's tags
-    double seekingTo_ = -1; // seconds; a seek waiting for the preroll or on its way
+    unsigned bitrate_ = 0; // nominal bits per second, from the stream's tags
+    bool mp3Examined_ = false;
+    std::optional<mp3::Stream> mp3_; // the file's MP3 layout, for a rate where the stream states none
+    double seekingTo_ = -1;          // seconds; a seek waiting for the preroll or on its way
     bool seekSent_ = false;
 
     int volume_ = kDefaultVolume;

@@ -142,7 +142,9 @@ void FilledRect::paintEvent(QPaintEvent*) {
 ListWidget::ListWidget() {
     setTextElideMode(Qt::ElideNone);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The bar shows only once an extent wider than the list is set: a bar that came and went with the range
+    // would change the viewport and with it the range, without end.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setUniformItemSizes(true);
 }
 
@@ -150,6 +152,8 @@ bool ListWidget::event(QEvent* event) {
     if (event->type() == QEvent::DynamicPropertyChange &&
         static_cast<QDynamicPropertyChangeEvent*>(event)->propertyName() == "horizontalExtent") {
         extent_ = std::max(0, property("horizontalExtent").toInt());
+        setHorizontalScrollBarPolicy(extent_ > viewport()->width() ? Qt::ScrollBarAlwaysOn
+                                                                   : Qt::ScrollBarAlwaysOff);
         updateGeometries();
         return true;
     }

@@ -158,6 +158,8 @@ QFont qFontOf(const FontSpec& wanted) {
     // Point sizes are meant at 96 dots per inch; pixel sizes keep the layout independent of the screen.
     font.setPixelSize(std::max(1, static_cast<int>(std::lround(wanted.points * 96.0 / 72.0))));
     font.setBold(wanted.bold);
+    font.setItalic(wanted.italic);
+    font.setUnderline(wanted.underline);
     if (standIn)
         font.setLetterSpacing(QFont::PercentageSpacing, kStandInLetterSpacingPercent);
     return font;
@@ -446,6 +448,8 @@ ListBox::ListBox(Container& parent) : Control(parent, Kind::Windowed) {
     };
     list->toUnits = [this](double px) { return static_cast<float>(container().fromPixels(px)); };
     attachWidget(list);
+    // The list shows the font its properties name, so that measuring a line measures what is drawn.
+    list->setFont(qFontOf(font_));
     hWnd_ = win::registerWindow(list);
 }
 
@@ -483,6 +487,7 @@ void ListBox::setListIndex(int index) {
 }
 
 void ListBox::setFont(const FontSpec& font) {
+    font_ = font;
     widget()->setFont(qFontOf(font));
 }
 

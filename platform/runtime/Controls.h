@@ -111,6 +111,9 @@ struct FontSpec {
     String name = "MS Sans Serif";
     double points = 8.25;
     bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool operator==(const FontSpec&) const = default;
 };
 
 class Label : public Control {
@@ -256,6 +259,12 @@ class ListBox : public Control {
     int ListIndex() const;
     void setListIndex(int index);
     void setFont(const FontSpec& font);
+    // The font properties, as a text measurement hands them to another window.
+    String FontName() const { return font_.name; }
+    double FontSize() const { return font_.points; }
+    bool FontBold() const { return font_.bold; }
+    bool FontItalic() const { return font_.italic; }
+    bool FontUnderline() const { return font_.underline; }
     void setColours(std::int32_t back, std::int32_t fore);
     // The width, in pixels, that the list scrolls sideways over.
     int horizontalExtent() const;
@@ -268,6 +277,7 @@ class ListBox : public Control {
 
   private:
     win::HWND hWnd_ = 0;
+    FontSpec font_;
 };
 
 class CheckBox : public Control {

@@ -54,6 +54,8 @@ void Form::load() {
         return;
     loaded_ = true;
     placedSinceLoad_ = false;
+    font_ = FontSpec{};
+    measuringFont_ = qFontOf(font_);
     installKeyPreviewFilter();
     widget_ = std::make_unique<FormWidget>(this);
     widget_->setWindowTitle(caption_);
@@ -263,13 +265,74 @@ void Form::setAcceptsDrops(bool accept) {
         widget_->setAcceptDrops(accept);
 }
 
+String Form::FontName() {
+    load();
+    return font_.name;
+}
+double Form::FontSize() {
+    load();
+    return font_.points;
+}
+bool Form::FontBold() {
+    load();
+    return font_.bold;
+}
+bool Form::FontItalic() {
+    load();
+    return font_.italic;
+}
+bool Form::FontUnderline() {
+    load();
+    return font_.underline;
+}
+
+void Form::setFontName(const String& name) {
+    load();
+    FontSpec font = font_;
+    font.name = name;
+    setFont(font);
+}
+void Form::setFontSize(double points) {
+    load();
+    FontSpec font = font_;
+    font.points = points;
+    setFont(font);
+}
+void Form::setFontBold(bool bold) {
+    load();
+    FontSpec font = font_;
+    font.bold = bold;
+    setFont(font);
+}
+void Form::setFontItalic(bool italic) {
+    load();
+    FontSpec font = font_;
+    font.italic = italic;
+    setFont(font);
+}
+void Form::setFontUnderline(bool underline) {
+    load();
+    FontSpec font = font_;
+    font.underline = underline;
+    setFont(font);
+}
+
+void Form::setFont(const FontSpec& font) {
+    // Measurements set the same font again and again: only a change builds a new one.
+    if (font == font_)
+        return;
+    font_ = font;
+    measuringFont_ = qFontOf(font_);
+}
+
 void Form::rebuildSurface() {
     FormWidget* w = widget_.get();
     if (!w)
         return;
     w->rebuildSurface(QColor::fromRgb(rgbOf(backColor_)), picture_);
     if (hDC_ == 0)
-        hDC_ = win::registerSurface({&w->surface(), [w] { w->surfaceChanged(); }});
+        hDC_ = win::registerSurface(
+            {&w->surface(), [w] { w->surfaceChanged(); }, [this] { return measuringFont_; }});
     win::setWindowSurface(hWnd_, hDC_);
 }
 

@@ -68,6 +68,18 @@ class Form : public Container {
     void setKeyPreview(bool preview) { keyPreview_ = preview; }
     bool KeyPreview() const { return keyPreview_; }
     void setAcceptsDrops(bool accept);
+    // The window's font: its device context measures text in it. Unlike a Qt widget's font it does not
+    // spread to the window's controls, which keep their own.
+    String FontName();
+    void setFontName(const String& name);
+    double FontSize();
+    void setFontSize(double points);
+    bool FontBold();
+    void setFontBold(bool bold);
+    bool FontItalic();
+    void setFontItalic(bool italic);
+    bool FontUnderline();
+    void setFontUnderline(bool underline);
 
     // Handlers the platform calls (public so that the widget and tests can reach them).
     void keyDown(std::int16_t& keyCode, std::int16_t& shift) { Form_KeyDown(keyCode, shift); }
@@ -96,6 +108,7 @@ class Form : public Container {
 
   private:
     void rebuildSurface();
+    void setFont(const FontSpec& font);
     FormWidget* widget();
 
     String caption_;
@@ -110,6 +123,8 @@ class Form : public Container {
     int startUpPosition_ = 0;
     bool placedSinceLoad_ = false;
     bool acceptsDrops_ = false;
+    FontSpec font_;
+    QFont measuringFont_;
     // What was last set, in twips, so a value reads back as written while the window stays put.
     int left_ = 0, top_ = 0;
     win::HWND hWnd_ = 0;

@@ -162,7 +162,9 @@ int FreeFile() {
     raise(kTooManyFiles, "too many files");
 }
 
-void openHostFileForBinaryRead(int number, const QString& hostPath) {
+void openHostFileForBinaryRead(int number, const QString& fullHostPath) {
+    // The check and the open must see the same path: both end at the first NUL.
+    const QString hostPath = pathBeforeNul(fullHostPath);
     requireNumberInRange(number);
     auto& slot = table()[static_cast<std::size_t>(number)];
     if (slot)

@@ -2,11 +2,22 @@
 
 #include "platform/runtime/Errors.h"
 #include "platform/win/Drives.h"
+#include "platform/win/HostNames.h"
 
 #include <QDir>
 #include <QMimeData>
 
 namespace rt::shell {
+
+namespace {
+// toLocalFile() decodes the escapes as UTF-8 and turns a byte that is not (%E9 of a Latin-1 name) into
+// U+FFFD; the path's own bytes name the file that was dropped.
+QString hostPathOfUrl(const QUrl& url) {
+    if (!url.host().isEmpty())
+        return url.toLocalFile();
+    return hostString(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+}
+} // namespace
 
 String DropFiles::Item(int index) const {
     if (index < 1 || index > Count())
@@ -29,7 +40,7 @@ DropData DropData::fromUrls(const QList<QUrl>& urls) {
     QStringList hostPaths;
     for (const QUrl& url : urls) {
         if (url.isLocalFile())
-            hostPaths << url.toLocalFile();
+            hostPaths << hostPathOfUrl(url);
     }
     return fromHostPaths(hostPaths);
 }

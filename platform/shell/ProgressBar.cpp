@@ -1,5 +1,6 @@
 #include "platform/shell/ProgressBar.h"
 
+#include <QPalette>
 #include <QProgressBar>
 #include <algorithm>
 
@@ -10,7 +11,22 @@ ProgressBar::ProgressBar(Container& parent) : Control(parent, Kind::Windowed) {
     bar_->setTextVisible(true);
     bar_->setAccessibleName("Progreso");
     attachWidget(bar_);
+    setColor(color_);
+    setFont(font_);
     show();
+}
+
+// The filled part is drawn in the highlight role; the text stays in the style's own colours.
+void ProgressBar::setColor(std::int32_t colour) {
+    color_ = colour;
+    QPalette palette = bar_->palette();
+    palette.setColor(QPalette::Highlight, QColor::fromRgb(rgbOf(colour)));
+    bar_->setPalette(palette);
+}
+
+void ProgressBar::setFont(const FontSpec& font) {
+    font_ = font;
+    bar_->setFont(qFontOf(font));
 }
 
 void ProgressBar::setMin(std::int32_t value) {

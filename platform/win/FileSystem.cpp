@@ -4,10 +4,20 @@
 #include "platform/win/Drives.h"
 #include "platform/win/HostNames.h"
 
+#include "platform/runtime/Events.h"
+
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <dirent.h>
 #include <fcntl.h>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -83,7 +93,7 @@ int attributesOf(mode_t mode, const QByteArray& path) {
     if (S_ISLNK(mode))
         attributes = kAttrReparsePoint;
     else if (S_ISDIR(mode))
-        attributes = kAttrDirectory;
+        attributes = isPseudoFileSystemMount(path) ? kAttrDirectory | kAttrSystem : kAttrDirectory;
     else if (!S_ISREG(mode))
         attributes = kAttrSystem;
     else if (::access(path.constData(), W_OK) != 0)
@@ -91,9 +101,20 @@ int attributesOf(mode_t mode, const QByteArray& path) {
     return isHiddenName(lastComponent(path)) ? attributes | kAttrHidden : attributes;
 }
 
+// What a link leads to, as the listing filters it: a link to a folder is listed as a folder, never as a
+// file; a link to a pipe or device as a system file. -1 for a dangling link, which is not listed at all.
+int linkedAttributes(int folderFd, const char* name) {
+    struct stat target;
+    if (::fstatat(folderFd, name, &target, 0) != 0)
+        return -1;
+    if (S_ISDIR(target.st_mode))
+        return kAttrReparsePoint | kAttrDirectory;
+    return S_ISREG(target.st_mode) ? kAttrReparsePoint : kAttrReparsePoint | kAttrSystem;
+}
+
 // Attributes of a listed entry as far as the listing filters them (no read-only test).
-// -1 when the entry vanished before it could be looked at.
-int listedAttributes(int folderFd, const dirent& entry) {
+// -1 when the entry vanished before it could be looked at, or is a dangling link.
+int listedAttributes(int folderFd, const dirent& entry, const std::vector<QByteArray>& pseudoMounts) {
     unsigned char type = entry.d_type;
     if (type == DT_UNKNOWN) {
         struct stat info;
@@ -102,12 +123,17 @@ int listedAttributes(int folderFd, const dirent& entry) {
         type = IFTODT(info.st_mode);
     }
     int attributes = kAttrNormal;
-    if (type == DT_DIR)
-        attributes = kAttrDirectory;
-    else if (type == DT_LNK)
-        attributes = kAttrReparsePoint;
-    else if (type != DT_REG)
+    if (type == DT_DIR) {
+        const bool pseudo = std::find(pseudoMounts.begin(), pseudoMounts.end(),
+                                      QByteArrayView(entry.d_name)) != pseudoMounts.end();
+        attributes = pseudo ? kAttrDirectory | kAttrSystem : kAttrDirectory;
+    } else if (type == DT_LNK) {
+        attributes = linkedAttributes(folderFd, entry.d_name);
+        if (attributes < 0)
+            return -1;
+    } else if (type != DT_REG) {
         attributes = kAttrSystem;
+    }
     return isHiddenName(entry.d_name) ? attributes | kAttrHidden : attributes;
 }
 
@@ -172,11 +198,12 @@ std::vector<QString> namesOf(const QByteArray& hostFolder, bool atRoot, const QS
     if (!folder)
         return names;
     const int refused = kFilteredBits & ~attributes;
+    const std::vector<QByteArray> pseudoMounts = pseudoFileSystemMountsIn(hostFolder);
     while (const dirent* entry = ::readdir(folder)) {
         const bool dotEntry = qstrcmp(entry->d_name, ".") == 0 || qstrcmp(entry->d_name, "..") == 0;
         if (dotEntry && atRoot)
             continue;
-        const int entryAttributes = listedAttributes(::dirfd(folder), *entry);
+        const int entryAttributes = listedAttributes(::dirfd(folder), *entry, pseudoMounts);
         if (entryAttributes < 0 || (entryAttributes & refused) != 0)
             continue;
         QString name = hostString(QByteArray(entry->d_name));
@@ -194,6 +221,142 @@ std::vector<QString> snapshotOf(const QString& pathSpec, int attributes) {
     if (!skipOnError([&] { folder = lookUpHostPath(listing.folder); }) || !folder.exists)
         return {};
     return namesOf(folder.path, folder.driveRoot, listing.pattern, attributes);
+}
+
+// ---------------------------------------------------------------- the existence test
+
+// An ordinary file: a regular file, or a link to one, whose name is not hidden. A link to a folder and a
+// dangling link are not files.
+bool isOrdinaryFile(const HostLookup& lookup) {
+    if (!lookup.exists || lookup.trailingSeparator || isHiddenName(lastComponent(lookup.path)))
+        return false;
+    if (S_ISREG(lookup.info.st_mode))
+        return true;
+    struct stat target;
+    return S_ISLNK(lookup.info.st_mode) && ::stat(lookup.path.constData(), &target) == 0 &&
+           S_ISREG(target.st_mode);
+}
+
+// A network lookup can hang in the kernel for minutes. It runs on a thread of its drive's own (a local
+// lookup never queues behind it), and the caller stops waiting at the deadline. Everything the thread
+// touches it owns: the parsed path is a copy, the answer is shared.
+constexpr auto kRemoteLookupDeadline = std::chrono::seconds(2);
+constexpr auto kPumpInterval = std::chrono::milliseconds(5);
+
+struct RemoteAnswer {
+    std::mutex mutex;
+    std::condition_variable ready;
+    bool done = false;
+    bool exists = false;
+    bool abandoned = false; // the caller stopped waiting: a drive that comes back need not look
+};
+
+class RemoteDriveWorker : public std::enable_shared_from_this<RemoteDriveWorker> {
+  public:
+    void submit(ParsedPath parsed, std::shared_ptr<RemoteAnswer> answer) {
+        std::lock_guard lock(mutex_);
+        queue_.push_back({std::move(parsed), std::move(answer)});
+        if (running_)
+            return;
+        running_ = true;
+        std::thread([self = shared_from_this()] { self->run(); }).detach();
+    }
+
+  private:
+    struct Request {
+        ParsedPath parsed;
+        std::shared_ptr<RemoteAnswer> answer;
+    };
+
+    void run() {
+        for (;;) {
+            Request request;
+            {
+                std::lock_guard lock(mutex_);
+                if (queue_.empty()) {
+                    running_ = false;
+                    return;
+                }
+                request = std::move(queue_.front());
+                queue_.pop_front();
+            }
+            {
+                std::lock_guard lock(request.answer->mutex);
+                if (request.answer->abandoned)
+                    continue;
+            }
+            bool exists = false;
+            skipOnError([&] { exists = isOrdinaryFile(lookUpParsedPath(request.parsed)); });
+            std::lock_guard lock(request.answer->mutex);
+            request.answer->exists = exists;
+            request.answer->done = true;
+            request.answer->ready.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::deque<Request> queue_;
+    bool running_ = false;
+};
+
+// A drive is known by its letter and root: a table changed under the same letter is another drive.
+using DriveKey = std::pair<char16_t, QString>;
+
+DriveKey keyOf(const Drive& drive) {
+    return {drive.letter.unicode(), drive.hostRoot};
+}
+
+// The workers are shared with their threads: one hung for ever keeps its own alive, nothing else.
+std::shared_ptr<RemoteDriveWorker> workerFor(const Drive& drive) {
+    static std::mutex mutex;
+    static std::map<DriveKey, std::shared_ptr<RemoteDriveWorker>> workers;
+    std::lock_guard lock(mutex);
+    std::shared_ptr<RemoteDriveWorker>& worker = workers[keyOf(drive)];
+    if (!worker)
+        worker = std::make_shared<RemoteDriveWorker>();
+    return worker;
+}
+
+// The search in progress (user-interface thread only).
+struct SearchState {
+    int depth = 0;
+    std::set<DriveKey> absentDrives;
+};
+
+SearchState& searchState() {
+    static SearchState state;
+    return state;
+}
+
+// Waits for the drive's answer until the deadline, letting window events run meanwhile. A drive that
+// misses it counts as absent, and during a search is not asked again.
+bool answerWithinDeadline(ParsedPath parsed) {
+    const DriveKey key = keyOf(parsed.drive);
+    if (searchState().depth > 0 && searchState().absentDrives.count(key) != 0)
+        return false;
+    auto answer = std::make_shared<RemoteAnswer>();
+    workerFor(parsed.drive)->submit(std::move(parsed), answer);
+    const auto deadline = std::chrono::steady_clock::now() + kRemoteLookupDeadline;
+    for (;;) {
+        {
+            std::unique_lock lock(answer->mutex);
+            const auto until = std::min(deadline, std::chrono::steady_clock::now() + kPumpInterval);
+            if (answer->ready.wait_until(lock, until, [&] { return answer->done; }))
+                return answer->exists;
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            break;
+        DoEvents();
+    }
+    {
+        std::lock_guard lock(answer->mutex);
+        if (answer->done)
+            return answer->exists;
+        answer->abandoned = true;
+    }
+    if (searchState().depth > 0)
+        searchState().absentDrives.insert(key);
+    return false;
 }
 
 } // namespace
@@ -219,13 +382,13 @@ bool matchesWildcard(const QString& pattern, const QString& name) {
 }
 
 int GetAttr(const String& windowsPath) {
-    const HostLookup entry = existingEntry(windowsPath);
+    const HostLookup entry = existingEntry(pathBeforeNul(windowsPath));
     return attributesOf(entry.info.st_mode, entry.path);
 }
 
 String Dir(const String& pathSpec, int attributes) {
     Listing& listing = globalListing();
-    listing = Listing{snapshotOf(pathSpec, attributes), 0, true};
+    listing = Listing{snapshotOf(pathBeforeNul(pathSpec), attributes), 0, true};
     return Dir();
 }
 
@@ -238,7 +401,8 @@ String Dir() {
     return listing.names[listing.next++];
 }
 
-std::int64_t FileLen(const String& windowsPath) {
+std::int64_t FileLen(const String& fullPath) {
+    const String windowsPath = pathBeforeNul(fullPath);
     const QByteArray path = lookUpHostPath(windowsPath).path;
     struct stat info;
     if (::stat(path.constData(), &info) != 0)
@@ -246,30 +410,30 @@ std::int64_t FileLen(const String& windowsPath) {
     return S_ISREG(info.st_mode) ? std::int64_t(info.st_size) : 0;
 }
 
-bool existsAsOrdinaryFile(const String& windowsPath) {
+bool existsAsOrdinaryFile(const String& fullPath) {
+    const String windowsPath = pathBeforeNul(fullPath);
     if (windowsPath.isEmpty() || isSeparator(windowsPath.back()))
         return false;
-    int attributes = kAttrNormal;
-    const bool found = skipOnError([&] { attributes = GetAttr(windowsPath); });
-    return found && (attributes & kFilteredBits) == 0;
+    ParsedPath parsed;
+    if (!skipOnError([&] { parsed = parseWindowsPath(windowsPath); }))
+        return false;
+    if (parsed.drive.type == kDriveRemote)
+        return answerWithinDeadline(std::move(parsed));
+    return isOrdinaryFile(lookUpParsedPath(parsed));
 }
 
-namespace {
-int driveSearchDepth = 0;
-} // namespace
-
 DriveSearchScope::DriveSearchScope() {
-    ++driveSearchDepth;
+    ++searchState().depth;
 }
 
 DriveSearchScope::~DriveSearchScope() {
-    --driveSearchDepth;
+    SearchState& state = searchState();
+    if (--state.depth == 0)
+        state.absentDrives.clear();
 }
 
 int GetFileTitleA(const String& path, QString& buffer, int bufferSize) {
-    // The real call takes a C string: it ends at the first NUL.
-    const qsizetype nul = path.indexOf(QChar(0));
-    const QString file = nul < 0 ? path : path.left(nul);
+    const QString file = pathBeforeNul(path);
     const auto invalid = [](QChar c) { return c.unicode() < 0x20 || QStringView(u"*?\"<>|").contains(c); };
     const auto endsName = [](QChar c) { return isSeparator(c) || c == u':'; };
     if (file.isEmpty() || std::any_of(file.begin(), file.end(), invalid) || endsName(file.back()))

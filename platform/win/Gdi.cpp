@@ -6,8 +6,10 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <initializer_list>
+#include <optional>
 
 namespace rt::win {
 
@@ -285,12 +287,51 @@ QRegion regionOf(HRGN region) {
     return found ? *found : QRegion();
 }
 
+namespace {
+
+// The extent is the sum of the characters' advance widths, without kerning, as the platform's call gives
+// it. The advances of the first 256 characters are kept for the last font: a list of 50,000 paths is then
+// measured with a look-up per character instead of shaping each line.
+class AdvanceCache {
+  public:
+    Size measure(const QFont& font, QStringView text) {
+        if (!metrics_ || !(font == font_)) {
+            font_ = font;
+            metrics_.emplace(font);
+            latin_.fill(kUnknown);
+        }
+        std::int32_t width = 0;
+        for (const QChar c : text) {
+            const char16_t code = c.unicode();
+            if (code >= latin_.size()) {
+                width += advanceOf(c);
+                continue;
+            }
+            std::int32_t& advance = latin_[code];
+            if (advance == kUnknown)
+                advance = advanceOf(c);
+            width += advance;
+        }
+        return {width, metrics_->height()};
+    }
+
+  private:
+    static constexpr std::int32_t kUnknown = -1;
+    // As a one-character text, so that the font's letter spacing counts.
+    std::int32_t advanceOf(QChar c) const { return metrics_->horizontalAdvance(QString(c)); }
+
+    QFont font_;
+    std::optional<QFontMetrics> metrics_;
+    std::array<std::int32_t, 256> latin_{};
+};
+
+} // namespace
+
 bool GetTextExtentPoint32A(HDC dc, const String& text, int length, Size& size) {
     if (kindOfDC(dc) == DcKind::kNone || length < 0 || length > text.size())
         return false;
-    const QFontMetrics metrics(fontOfDC(dc));
-    size.cx = metrics.horizontalAdvance(text.left(length));
-    size.cy = metrics.height();
+    static AdvanceCache cache;
+    size = cache.measure(fontOfDC(dc), QStringView(text).left(length));
     return true;
 }
 

@@ -219,6 +219,8 @@ QFont fontOfDC(HDC handle) {
     const DcEntry* entry = findDC(handle);
     if (entry && entry->kind == DcKind::kMeasuring && entry->font)
         return entry->font();
+    if (entry && entry->kind == DcKind::kSurface && entry->surface.font)
+        return entry->surface.font();
     if (entry && entry->kind == DcKind::kSurface) {
         if (const QWidget* widget = widgetWithSurface(handle))
             return widget->font();

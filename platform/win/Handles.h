@@ -28,6 +28,8 @@ HWND handleOfWidget(const QWidget* widget); // 0 when the widget has none
 struct Surface {
     QImage* image = nullptr;
     std::function<void()> changed;
+    // The font text measured on the surface uses; the showing widget's font when empty.
+    std::function<QFont()> font = nullptr;
 };
 HDC registerSurface(Surface surface);
 void unregisterSurface(HDC handle);

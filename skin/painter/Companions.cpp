@@ -20,32 +20,6 @@ QImage brushedBody(QSize size, std::uint32_t seed) {
     return body;
 }
 
-// An octagon: a rectangle with its corners cut by `cut` pixels.
-QPainterPath chamfered(const QRectF& r, qreal cut) {
-    QPainterPath path;
-    path.moveTo(r.left() + cut, r.top());
-    path.lineTo(r.right() - cut, r.top());
-    path.lineTo(r.right(), r.top() + cut);
-    path.lineTo(r.right(), r.bottom() - cut);
-    path.lineTo(r.right() - cut, r.bottom());
-    path.lineTo(r.left() + cut, r.bottom());
-    path.lineTo(r.left(), r.bottom() - cut);
-    path.lineTo(r.left(), r.top() + cut);
-    path.closeSubpath();
-    return path;
-}
-
-// A trapezoid raised above a straight top edge, for a tab that carries a button or a badge.
-QPainterPath tab(qreal left, qreal right, qreal baseY, qreal topY, qreal slope) {
-    QPainterPath path;
-    path.moveTo(left - slope, baseY + 2);
-    path.lineTo(left, topY);
-    path.lineTo(right, topY);
-    path.lineTo(right + slope, baseY + 2);
-    path.closeSubpath();
-    return path;
-}
-
 void drawGraticule(QPainter& p, const QRectF& screen) {
     p.save();
     p.setPen(QPen(QColor(60, 160, 100, 26), 1));
@@ -93,24 +67,40 @@ const QRect kEngine = toPixels({600, 495, 4665, 4545});
 const QRect kTitle = toPixels({2415, 165, 1035, 195});
 } // namespace sa
 
+// The lower edge rests on the main window's top edge and rises over its tab; below the glass only a narrow
+// band is left, so the name plate and the brand share the top band.
+QPainterPath saOutline() {
+    return cornered({
+        {{1, 1}, 14},
+        {{382, 1}, 14},
+        {{382, 348}, 10},
+        {{206, 348}, 1},
+        {{199, 341}, 2},
+        {{137, 341}, 2},
+        {{130, 348}, 1},
+        {{1, 348}, 10},
+    });
+}
+
+// A legend written upward along a vertical line, centred on it.
+void drawLegendUpward(QPainter& p, QPointF centre, const QString& text, int pixelSize, qreal letterSpacing) {
+    p.save();
+    p.translate(centre);
+    p.rotate(-90);
+    drawLegendCentred(p, QRectF(-60, -6, 120, 12), text, pixelSize, ink::kLegend, true, letterSpacing);
+    p.restore();
+}
+
 QImage saSkin() {
     const QSize size(383, 377);
     QImage body = brushedBody(size, 0x5A5A0017u);
-    QPainterPath shape = chamfered(QRectF(1.5, 1.5, 380, 374), 14);
-    // A shallow notch in the lower edge, under the screen.
-    QPainterPath notch;
-    notch.moveTo(150, 377);
-    notch.lineTo(161, 368.5);
-    notch.lineTo(222, 368.5);
-    notch.lineTo(233, 377);
-    notch.closeSubpath();
-    shape = shape.subtracted(notch);
+    const QPainterPath shape = saOutline();
     {
         QPainter p(&body);
         prepare(p);
         drawChassisEdges(p, shape);
         // One dark glass holds the spectrum and, right of a divider, the level bar.
-        const QRectF glass = QRectF(sa::kEngine).adjusted(-2.5, -2, 16, 4);
+        const QRectF glass = QRectF(sa::kEngine).adjusted(-2.5, -2, 16, 2);
         drawRecess(p, glass, 6, QColor(10, 13, 12));
         drawGraticule(p, QRectF(sa::kEngine));
         p.fillRect(QRectF(sa::kEngine.right() + 1.5, glass.top() + 3, 1, glass.height() - 6),
@@ -129,13 +119,13 @@ QImage saSkin() {
         drawRaised(p, plate, 3, QColor(190, 192, 187), QColor(150, 153, 149));
         // The buttons stand close to the glass: a narrower well on that side.
         drawRecess(p, QRectF(sa::kClose.united(sa::kMinimise)).adjusted(-2, -2, 1.5, 2), 3, ink::kWell);
-        drawLegend(p, QPointF(44, 358), QStringLiteral("ONDARA"), 10, ink::kBrand, true, 2.0);
-        p.fillRect(QRectF(44, 361, 4, 1), ink::kAmber);
-        drawLegend(p, QPointF(252, 358), QStringLiteral("ANALIZADOR"), 7);
+        drawLegend(p, QPointF(46, 24), QStringLiteral("ONDARA"), 10, ink::kBrand, true, 2.0);
+        p.fillRect(QRectF(46, 27, 4, 1), ink::kAmber);
+        drawLegendUpward(p, QPointF(26, 200), QStringLiteral("ANALIZADOR"), 7, 1.4);
         drawScrew(p, QPointF(16, 16), 30);
         drawScrew(p, QPointF(367, 16), 75);
-        drawScrew(p, QPointF(16, 361), 10);
-        drawScrew(p, QPointF(367, 361), 55);
+        drawScrew(p, QPointF(21, 334), 10);
+        drawScrew(p, QPointF(374, 334), 55);
     }
     return finishWindow(body, shape, kWhite);
 }
@@ -153,44 +143,65 @@ const QRect kLabel1 = toPixels({1980, 4725, 855, 285});
 const QColor kCheckBack(107, 103, 82); // the check box's own back colour
 } // namespace playlist
 
+// Docked, the panel's upper right lies under the main window: the buttons stand on a tab that reaches into
+// the main window's step, the counts on a shelf under its lower left, and the list's frame starts below its
+// lower edge. Beside the information window the right edge draws in, and steps out again below it.
+QPainterPath playListOutline() {
+    return cornered({
+        {{1, 1}, 12, true},
+        {{66, 1}, 4},
+        {{66, 20}, 1},
+        {{91, 20}, 4},
+        {{91, 43}, 2},
+        {{108, 60}, 2},
+        {{108, 78}, 1},
+        {{219, 78}, 3},
+        {{219, 93}, 1},
+        {{270, 93}, 8, true},
+        {{270, 252}, 2},
+        {{278, 260}, 2},
+        {{278, 359}, 12, true},
+        {{1, 359}, 12, true},
+    });
+}
+
+// The frame around the counts and the list, drawn in along the window's steps.
+QPainterPath playListFrame() {
+    return cornered({
+        {{29, 81}, 4, true},
+        {{215, 81}, 3, true},
+        {{215, 97}, 2},
+        {{251, 97}, 4, true},
+        {{251, 285}, 4, true},
+        {{29, 285}, 4, true},
+    });
+}
+
 QImage playListSkin() {
     const QSize size(280, 360);
     QImage body = brushedBody(size, 0x91A71157u);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(1.5, 1.5, 277, 357), 14, 14);
-    // A waist on either side, where a hand would hold the panel.
-    for (const qreal side : {0.0, 280.0}) {
-        const qreal dir = side == 0 ? 1 : -1;
-        QPainterPath waist;
-        waist.moveTo(side - dir, 150);
-        waist.lineTo(side + dir * 7.5, 162);
-        waist.lineTo(side + dir * 7.5, 228);
-        waist.lineTo(side - dir, 240);
-        waist.closeSubpath();
-        shape = shape.subtracted(waist);
-    }
+    const QPainterPath shape = playListOutline();
     {
         QPainter p(&body);
         prepare(p);
         drawChassisEdges(p, shape);
-        drawLegend(p, QPointF(18, 30), QStringLiteral("ONDARA"), 11, ink::kBrand, true, 2.2);
-        p.fillRect(QRectF(18, 33, 4, 1), ink::kAmber);
-        drawLegend(p, QPointF(182, 30), QStringLiteral("LISTA VIP"), 8, ink::kLegend, true, 1.2);
+        drawLegend(p, QPointF(12, 15), QStringLiteral("LISTA VIP"), 7, ink::kLegend, true, 0.8);
         drawButtonWell(p, playlist::kMinimise.united(playlist::kClose));
+        drawScrew(p, QPointF(14, 33), 30);
         // One frame holds the light card the counts print on and the list below it.
-        const QRectF frame = QRectF(playlist::kListFiles).adjusted(-4, -36, 4, 4);
-        drawRecess(p, frame, 5);
-        const QRectF card(frame.left() + 3, playlist::kCounts.top() - 5, frame.width() - 6,
-                          playlist::kCounts.height() + 6);
+        drawRecess(p, playListFrame());
+        const QRectF card(32, 80, 180, playlist::kCounts.height() + 2);
         drawRaised(p, card, 2, QColor(192, 194, 189), QColor(160, 163, 158));
         const QRectF checkStrip = QRectF(playlist::kCheckToolTips).adjusted(-4, -3, 4, 3);
         drawRecess(p, checkStrip, 3, playlist::kCheckBack);
         const QRectF footer =
             QRectF(playlist::kImage).united(QRectF(playlist::kLabel1)).adjusted(-6, -4, 14, 4);
         drawRecess(p, footer, 6, QColor(30, 32, 35));
-        drawScrew(p, QPointF(16, 346), 20);
-        drawScrew(p, QPointF(264, 346), 65);
-        drawScrew(p, QPointF(264, 50), 40);
+        drawLegend(p, QPointF(14, 331), QStringLiteral("ONDARA"), 10, ink::kBrand, true, 1.6);
+        p.fillRect(QRectF(14, 334, 4, 1), ink::kAmber);
+        drawScrew(p, QPointF(16, 347), 20);
+        drawScrew(p, QPointF(264, 347), 65);
+        drawScrew(p, QPointF(261, 108), 40);
     }
     return finishWindow(body, shape, kBlue);
 }
@@ -203,11 +214,23 @@ const QRect kClose = toPixels({3435, 600, 285, 270});
 const QRect kImage = toPixels({1680, 390, 480, 480});
 } // namespace infofile
 
+// Docked, the upper left lies under the main window's keys: the panel rises only right of them, into the
+// notch of the main window's lower right, where the found-or-missing picture sits.
+QPainterPath infoFileOutline() {
+    return cornered({
+        {{107, 1}, 8},
+        {{262, 1}, 8},
+        {{262, 192}, 10},
+        {{1, 192}, 10},
+        {{1, 36}, 8},
+        {{107, 36}, 1},
+    });
+}
+
 QImage infoFileSkin() {
     const QSize size(263, 193);
     QImage body = brushedBody(size, 0x1F0F11E5u);
-    QPainterPath shape = chamfered(QRectF(1.5, 14.5, 260, 177), 10);
-    shape = shape.united(tab(98, 158, 14.5, 1.5, 12));
+    const QPainterPath shape = infoFileOutline();
     {
         QPainter p(&body);
         prepare(p);
@@ -216,18 +239,19 @@ QImage infoFileSkin() {
         const QPointF iconCentre = QRectF(infofile::kImage).center();
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0, 0, 0, 130));
-        p.drawEllipse(iconCentre + QPointF(0, 1), 20.5, 20.5);
+        p.drawEllipse(iconCentre + QPointF(0, 1), 18, 18);
         p.setBrush(QColor(24, 25, 28));
-        p.drawEllipse(iconCentre, 19.5, 19.5);
+        p.drawEllipse(iconCentre, 17, 17);
         p.setBrush(Qt::NoBrush);
         p.setPen(QPen(QColor(255, 255, 255, 40), 1));
-        p.drawArc(QRectF(iconCentre - QPointF(19.5, 19.5), QSizeF(39, 39)), 200 * 16, 140 * 16);
-        drawLegend(p, QPointF(14, 38), QStringLiteral("INFORMACIÓN"), 8, ink::kLegend, true, 0.9);
-        p.fillRect(QRectF(14, 42, 4, 1), ink::kAmber);
+        p.drawArc(QRectF(iconCentre - QPointF(17, 17), QSizeF(34, 34)), 200 * 16, 140 * 16);
+        drawLegend(p, QPointF(14, 50), QStringLiteral("INFORMACIÓN"), 8, ink::kLegend, true, 0.9);
+        p.fillRect(QRectF(14, 53, 4, 1), ink::kAmber);
         drawButtonWell(p, infofile::kClose);
         drawScrew(p, QPointF(12, 182), 30);
         drawScrew(p, QPointF(251, 182), 80);
-        drawScrew(p, QPointF(204, 30), 10);
+        drawScrew(p, QPointF(250, 14), 10);
+        drawScrew(p, QPointF(121, 14), 60);
     }
     return finishWindow(body, shape, kBlue);
 }
@@ -239,25 +263,54 @@ const QRect kClose = toPixels({2880, 0, 285, 270});
 const QRect kTexts = toPixels({255, 405, 3510, 1185}); // the five labels' extent
 } // namespace acerca
 
+// Shown at its place, the right edge steps back where the main window's left side steps out, with the close
+// button on a tab in the top corner.
+QPainterPath acercaOutline() {
+    return cornered({
+        {{1, 8}, 10, true},
+        {{184, 8}, 1},
+        {{188, 0}, 1},
+        {{213, 0}, 1},
+        {{213, 22}},
+        {{235, 22}, 3},
+        {{235, 45}, 1},
+        {{254, 64}, 1},
+        {{254, 80}},
+        {{265, 80}, 4},
+        {{265, 148}, 10, true},
+        {{1, 148}, 10, true},
+    });
+}
+
+// The dark glass behind the labels, drawn in along the steps of the right edge.
+QPainterPath acercaGlass() {
+    return cornered({
+        {{9, 24}, 6, true},
+        {{231, 24}, 3, true},
+        {{231, 46}, 1},
+        {{250, 65}, 1},
+        {{250, 110}, 6, true},
+        {{9, 110}, 6, true},
+    });
+}
+
 QImage acercaSkin() {
     const QSize size(267, 150);
     QImage body = brushedBody(size, 0xACE2CA00u);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(1.5, 8.5, 264, 140), 10, 10);
-    shape = shape.united(tab(acerca::kClose.left() - 5, acerca::kClose.right() + 6, 8.5, -1, 9));
+    const QPainterPath shape = acercaOutline();
     {
         QPainter p(&body);
         prepare(p);
         drawChassisEdges(p, shape);
         // The labels print near-white text: they sit on a dark glass panel.
-        drawRecess(p, QRectF(acerca::kTexts).adjusted(-6, -8, 6, 6), 6, QColor(22, 24, 27));
-        drawButtonWell(p, acerca::kClose.adjusted(0, 2, 0, 0));
+        drawRecess(p, acercaGlass(), QColor(22, 24, 27));
+        drawRecess(p, QRectF(acerca::kClose).adjusted(-2, 1, 1, 2), 3, ink::kWell);
         drawWave(p, QRectF(104, 118, 150, 18), ink::kAmber);
         drawLegend(p, QPointF(22, 133), QStringLiteral("ONDARA"), 11, ink::kBrand, true, 2.2);
-        drawScrew(p, QPointF(12, 19), 20);
+        drawScrew(p, QPointF(12, 17), 20);
         drawScrew(p, QPointF(12, 137), 60);
         drawScrew(p, QPointF(255, 137), 15);
-        drawScrew(p, QPointF(255, 19), 45);
+        drawScrew(p, QPointF(259, 92), 45);
     }
     return finishWindow(body, shape, kWhite);
 }

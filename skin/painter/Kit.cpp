@@ -84,6 +84,29 @@ void fillBrushed(QImage& image, QColor base, std::uint32_t seed, int streakRange
     }
 }
 
+QPainterPath cornered(const std::vector<Corner>& corners) {
+    QPainterPath path;
+    const size_t n = corners.size();
+    for (size_t i = 0; i < n; ++i) {
+        const Corner& c = corners[i];
+        const QPointF before = corners[(i + n - 1) % n].at;
+        const QPointF after = corners[(i + 1) % n].at;
+        auto toward = [&](QPointF other) {
+            const QPointF d = other - c.at;
+            const qreal length = std::hypot(d.x(), d.y());
+            return length > 0 ? c.at + d * (std::min(c.cut, length / 2) / length) : c.at;
+        };
+        const QPointF in = toward(before), out = toward(after);
+        i == 0 ? path.moveTo(in) : path.lineTo(in);
+        if (c.round)
+            path.quadTo(c.at, out);
+        else
+            path.lineTo(out);
+    }
+    path.closeSubpath();
+    return path;
+}
+
 void drawChassisEdges(QPainter& p, const QPainterPath& shape) {
     p.save();
     p.setClipPath(shape);
@@ -113,6 +136,24 @@ void drawRecess(QPainter& p, const QRectF& area, qreal radius, QColor fill) {
     inner.setColorAt(1, QColor(0, 0, 0, 0));
     p.setBrush(inner);
     p.drawRoundedRect(area, radius, radius);
+    p.restore();
+}
+
+void drawRecess(QPainter& p, const QPainterPath& area, QColor fill) {
+    p.save();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 255, 255, 34));
+    p.drawPath(area.translated(0.8, 1.0));
+    p.setBrush(QColor(0, 0, 0, 150));
+    p.drawPath(area.translated(-0.8, -1.0));
+    p.setBrush(fill);
+    p.drawPath(area);
+    // Inner shadow under every upper edge: the area less itself moved down, faded.
+    p.setClipPath(area);
+    for (int i = 1; i <= 5; ++i) {
+        p.setBrush(QColor(0, 0, 0, 26));
+        p.drawPath(area.subtracted(area.translated(0, i)));
+    }
     p.restore();
 }
 

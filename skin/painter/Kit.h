@@ -8,6 +8,7 @@
 #include <QPainterPath>
 #include <QRect>
 #include <cstdint>
+#include <vector>
 
 namespace painter {
 
@@ -65,11 +66,25 @@ QFont uiFont(int pixelSize, bool bold, qreal letterSpacing = 0);
 // Fills the whole image with horizontally brushed metal around the base colour.
 void fillBrushed(QImage& image, QColor base, std::uint32_t seed, int streakRange = 5);
 
+// A corner of an outline and how much of it is cut away: a straight chamfer, or a round of that radius.
+struct Corner {
+    QPointF at;
+    qreal cut = 0;
+    bool round = false;
+};
+
+// A closed outline through the corners in order, each cut as it asks. Edges that run along the pixel grid
+// keep whole pixels whole, so outlines that interlock can be drawn to the pixel.
+QPainterPath cornered(const std::vector<Corner>& corners);
+
 // The rim of a window's outline: dark edge, with a faint highlight just inside its upper side.
 void drawChassisEdges(QPainter& p, const QPainterPath& shape);
 
 // A sunken area: dark fill, shadow along the top edge, light lip along the bottom.
 void drawRecess(QPainter& p, const QRectF& area, qreal radius, QColor fill = ink::kRecess);
+
+// A sunken area of any shape, lit as drawRecess lights a rectangle.
+void drawRecess(QPainter& p, const QPainterPath& area, QColor fill = ink::kRecess);
 
 // A raised plate (bevelled), used for nameplates and wells' frames.
 void drawRaised(QPainter& p, const QRectF& area, qreal radius, QColor top, QColor bottom);

@@ -50,24 +50,30 @@ const QRectF kInfoCap(268, 143, 51, 20);
 const QRectF kAbautCap(103, 134, 44, 21);
 constexpr qreal kCapRadius = 3;
 
+// The chassis interlocks with its companions at their docking places: the spectrum window rests on its top
+// edge around the raised tab of the window buttons; the about window and the playlist fill the steps cut
+// into its left side and lower left; the information window fills the notch in its lower right.
 QPainterPath outline() {
-    // A chassis with a raised tab on top for the window buttons and chamfered lower corners.
-    QPainterPath chassis;
-    chassis.moveTo(12, 10);
-    chassis.lineTo(126, 10);
-    chassis.lineTo(139, 1.5);
-    chassis.lineTo(203, 1.5);
-    chassis.lineTo(216, 10);
-    chassis.lineTo(372, 10);
-    chassis.quadTo(382.5, 10, 382.5, 20.5);
-    chassis.lineTo(382.5, 158);
-    chassis.lineTo(348, 192.5);
-    chassis.lineTo(36, 192.5);
-    chassis.lineTo(1.5, 158);
-    chassis.lineTo(1.5, 20.5);
-    chassis.quadTo(1.5, 10, 12, 10);
-    chassis.closeSubpath();
-    return chassis;
+    return cornered({
+        {{1, 10}, 10, true},
+        {{136, 10}, 1},
+        {{142, 4}, 2},
+        {{196, 4}, 2},
+        {{202, 10}, 1},
+        {{383, 10}, 10, true},
+        {{383, 138}, 6},
+        {{322, 138}},
+        {{322, 173}, 4},
+        {{168, 173}, 4},
+        {{168, 159}},
+        {{57, 159}, 5},
+        {{57, 142}, 2},
+        {{39, 124}, 2},
+        {{39, 100}},
+        {{16, 100}, 4},
+        {{16, 70}},
+        {{1, 70}, 4},
+    });
 }
 
 void drawSeekGroove(QPainter& p) {
@@ -91,13 +97,14 @@ void drawFaderGroove(QPainter& p) {
     }
 }
 
+// The bay stops short of the notch below it; the Play bezel stands proud of its lower edge.
 void drawTransportBay(QPainter& p) {
-    drawRecess(p, QRectF(place::kPlay.united(place::kStop)).adjusted(-8, -6, 8, 0), 8, QColor(34, 36, 39));
+    drawRecess(p, QRectF(241, 66, 129, 68), 8, QColor(34, 36, 39));
 }
 
-// Ventilation slots in the free lower-left corner of the chassis.
+// Ventilation slots beside the about key, on the step above the playlist's counts.
 void drawVents(QPainter& p) {
-    constexpr int kSlots = 9, kLeft = 20, kStep = 8, kTop = 134, kHeight = 22;
+    constexpr int kSlots = 4, kLeft = 79, kStep = 6, kTop = 135, kHeight = 17;
     for (int i = 0; i < kSlots; ++i)
         drawRecess(p, QRectF(kLeft + i * kStep, kTop, 3, kHeight), 1.5, QColor(12, 13, 15));
 }
@@ -109,7 +116,7 @@ void drawLegends(QPainter& p) {
     drawLegend(p, QPointF(134, 35), QStringLiteral("TÍTULO"), 7);
     drawLegend(p, QPointF(233, 33), QStringLiteral("VOLUMEN"), 7);
     drawLegend(p, QPointF(283, 22), QStringLiteral("AUDICIÓN VIP"), 7, ink::kLegend, true, 0.9);
-    drawLegend(p, QPointF(13, 117), QStringLiteral("VOL"), 7);
+    drawLegend(p, QPointF(49, 133), QStringLiteral("VOL"), 7);
 }
 
 QImage skin() {
@@ -128,11 +135,12 @@ QImage skin() {
         drawFaderGroove(p);
         drawTransportBay(p);
         drawVents(p);
-        drawButtonWell(p, place::kMinimise.united(place::kClose));
+        // The tab's rim runs just above the buttons: their well keeps below it.
+        drawRecess(p, QRectF(place::kMinimise.united(place::kClose)).adjusted(-2, -0.5, 2, 2), 3, ink::kWell);
         drawScrew(p, QPointF(12, 22), 20);
         drawScrew(p, QPointF(372, 22), 70);
-        drawScrew(p, QPointF(45, 182), 40);
-        drawScrew(p, QPointF(338, 182), 5);
+        drawScrew(p, QPointF(66, 150), 40);
+        drawScrew(p, QPointF(377, 127), 5);
     }
     return finishWindow(body, shape, kKey);
 }

@@ -68,7 +68,7 @@ inline bool writeFile(const QString& path, const QByteArray& bytes) {
 }
 
 // A canonical 16-bit stereo WAV file of a sine.
-inline bool writeSineWav(const QString& path, double seconds) {
+inline QByteArray sineWavBytes(double seconds) {
     const std::vector<int16_t> samples = sineSamples(seconds);
     const auto dataBytes = uint32_t(samples.size() * sizeof(int16_t));
     QByteArray bytes("RIFF");
@@ -85,7 +85,11 @@ inline bool writeSineWav(const QString& path, double seconds) {
     appendLittle<uint32_t>(bytes, dataBytes);
     for (int16_t sample : samples)
         appendLittle<int16_t>(bytes, sample);
-    return writeFile(path, bytes);
+    return bytes;
+}
+
+inline bool writeSineWav(const QString& path, double seconds) {
+    return writeFile(path, sineWavBytes(seconds));
 }
 
 // The same sine as an AIFF file (big-endian samples, the rate as an 80-bit float).

@@ -4,10 +4,12 @@
 #include "platform/runtime/NumberedFiles.h"
 
 #include <QFile>
+#include <QProgressBar>
 #include <QTimer>
 #include <chrono>
 #include <sys/stat.h>
 #include <thread>
+#include <utility>
 
 namespace playlist_test {
 namespace {
@@ -193,15 +195,45 @@ TEST_F(ScannerTest, FileVanishingDuringTheHeaderGivesFalse) {
 }
 
 TEST_F(ScannerTest, ClosingTheWindowDuringAScanEndsItWithoutTouchingIt) {
-    const QString path = write("closed.vip", project("C:\\a.wav" + kNul + QByteArray(16, 'z') + listChunk(),
-                                                     QByteArray(300 * 1024, 't')));
-    rt::ListBox& target = list();
-    target.Clear();
-    QTimer::singleShot(0, [] { window().Unload(); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    // Outside any handler the unloaded list is destroyed at once: a later touch would be caught.
-    EXPECT_FALSE(window().ExtraerNombres_Archivos(path, target, QStringLiteral(" "), true));
-    EXPECT_FALSE(window().isLoaded());
+    // The first pump comes in the header search, then in the list-end search: either way the scan ends
+    // before its passes.
+    const QByteArray longRun(300 * 1024, 'z');
+    const QByteArray paths = "C:\\a.wav" + kNul + QByteArray(16, 'z');
+    for (const QByteArray& bytes :
+         {project(paths + listChunk(), longRun), project(paths + longRun + listChunk())}) {
+        const QString path = write("closed.vip", bytes);
+        rt::ListBox& target = list();
+        target.Clear();
+        QTimer::singleShot(0, [] { window().Unload(); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        // Outside any handler the unloaded list is destroyed at once: a later touch would be caught.
+        EXPECT_FALSE(window().ExtraerNombres_Archivos(path, target, QStringLiteral(" "), true));
+        EXPECT_FALSE(window().isLoaded());
+    }
+}
+
+TEST_F(ScannerTest, ScanStartedDuringAnotherKeepsEachOnesBounds) {
+    // The inner project starts later and ends early: read from the members, its bounds would cut the outer
+    // scan short after its first path.
+    const QString inner = write("inner.vip", project("D:\\i.wav" + kNul + listChunk(), QByteArray(30, 't')));
+    const QString outer = write("outer.vip", project("C:\\a.wav" + kNul + QByteArray(64, 'z') + "C:\\b.wav" +
+                                                     kNul + QByteArray(64, 'z') + "C:\\c.wav" + kNul +
+                                                     QByteArray(8, 'z') + listChunk()));
+    auto* shown = qobject_cast<QProgressBar*>(bar().widget());
+    ASSERT_NE(shown, nullptr);
+    bool innerFound = false;
+    bool started = false;
+    QObject::connect(shown, &QProgressBar::valueChanged, [&] {
+        if (std::exchange(started, true))
+            return;
+        rt::ListBox& other = window().d().List1;
+        innerFound = window().ExtraerNombres_Archivos(inner, other, QString(), true);
+        other.Clear();
+    });
+    const Scan s = scan(outer);
+    EXPECT_TRUE(started);
+    EXPECT_TRUE(innerFound);
+    EXPECT_EQ(s.lines, QStringList({" ", "C:\\a.wav", "C:\\b.wav", "C:\\c.wav"}));
 }
 
 TEST_F(ScannerTest, HeaderLineNamesItsProjectOnlyInTheHeaderForm) {

@@ -218,3 +218,35 @@ TEST_F(NumberedFiles, WindowsPathsGoThroughTheDriveTable) {
     EXPECT_EQ(errorNumberOf([] { OpenForBinaryRead(4, "Q:\\Audio\\Take"); }), kPathFileAccessError);
     EXPECT_FALSE(isOpen(4));
 }
+
+// The C calls underneath read a path up to its first NUL; the checks above them must read the same one.
+TEST_F(NumberedFiles, APathEndsAtItsFirstNul) {
+    const QChar nul(0);
+    writeFile("take.wav", "RIFF");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder_.filePath("pipe.wav")).constData(), 0600), 0);
+    setDriveTableForTesting({Drive{QChar('Q'), folder_.path(), kDriveFixed}});
+
+    OpenForBinaryRead(1, QString("Q:\\TAKE.WAV") + nul + "\\..\\other.wav");
+    EXPECT_EQ(GetByte(1, 1), 'R');
+    openHostFileForBinaryRead(2, folder_.filePath("take.wav") + nul + "/../pipe.wav");
+    EXPECT_EQ(LOF(2), 4);
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(errorNumberOf([&] { OpenForBinaryRead(3, QString("Q:\\pipe.wav") + nul + "x"); }),
+              kPathFileAccessError);
+    EXPECT_EQ(errorNumberOf([&] { openHostFileForBinaryRead(3, folder_.filePath("pipe.wav") + nul); }),
+              kPathFileAccessError);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_FALSE(isOpen(3));
+}
+
+TEST_F(NumberedFiles, RepeatedSeparatorsCountAsOne) {
+    writeFile("take.wav", "RIFF");
+    QDir(folder_.path()).mkpath("Audio");
+    writeFile("Audio/one.wav", "ID3");
+    setDriveTableForTesting({Drive{QChar('Q'), folder_.path(), kDriveFixed}});
+    OpenForBinaryRead(1, "Q:\\\\take.wav");
+    EXPECT_EQ(GetByte(1, 1), 'R');
+    OpenForBinaryRead(2, "Q:\\\\audio\\\\\\ONE.wav");
+    EXPECT_EQ(GetByte(2, 1), 'I');
+}

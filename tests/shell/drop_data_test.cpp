@@ -2,11 +2,15 @@
 #include "platform/runtime/Errors.h"
 #include "platform/shell/DropData.h"
 #include "platform/win/Drives.h"
+#include "platform/win/HostNames.h"
 
 #include <QDir>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sys/stat.h>
 
 namespace rt::shell {
 namespace {
@@ -63,6 +67,31 @@ TEST_F(DropDataTest, ItemsAreOneBased) {
             EXPECT_EQ(error.number(), kSubscriptOutOfRange);
         }
     }
+}
+
+// The file manager writes a name's bytes percent-escaped; a byte that is not UTF-8 (%E9 of a Latin-1 name)
+// names the same file on the way back, as UTF-8 escapes name theirs.
+TEST_F(DropDataTest, EscapedBytesOfANameReachTheSameFile) {
+    const QByteArray folder = hostBytes(root.path()) + "/Proyectos/";
+    for (const QByteArray& name : {QByteArray("caf\xE9.wav"), QByteArray("caf\xC3\xA9.wav")}) {
+        SCOPED_TRACE(name.toHex().toStdString());
+        const QByteArray hostFile = folder + name;
+        FILE* made = std::fopen(hostFile.constData(), "w");
+        ASSERT_NE(made, nullptr);
+        std::fclose(made);
+        QMimeData mime;
+        mime.setData("text/uri-list", "file://" + hostFile.toPercentEncoding("/") + "\r\n");
+
+        const DropData data = DropData::fromMimeData(mime);
+
+        ASSERT_EQ(data.Files.Count(), 1);
+        EXPECT_FALSE(data.Files(1).contains(QChar::ReplacementCharacter));
+        EXPECT_EQ(hostBytes(hostPathOf(data.Files(1))), hostFile);
+        struct stat info {};
+        EXPECT_EQ(::stat(hostBytes(hostPathOf(data.Files(1))).constData(), &info), 0);
+    }
+    EXPECT_EQ(DropData::fromUrls({QUrl::fromLocalFile(root.path() + "/Proyectos/caf\u00E9.wav")}).Files(1),
+              "E:\\Proyectos\\caf\u00E9.wav");
 }
 
 TEST(DropData, BuiltFromWindowsPathsForTests) {

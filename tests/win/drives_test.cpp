@@ -105,6 +105,118 @@ TEST_F(DriveTableTest, DrivesFolderAddsAndReplacesLettersTypedByTheirMount) {
                                                   .toStdString());
 }
 
+// A fake /sys: disks with the kernel's removable flag, their partitions as subfolders.
+class DriveTypesTest : public DriveTableTest {
+  protected:
+    QString makeSysRoot() {
+        makeDisk("sda", "0", {"sda1", "sda2"});
+        makeDisk("sdb", "1", {"sdb1"});
+        makeDisk("sdc", "1", {});
+        makeDisk("mmcblk0", "1", {"mmcblk0p1"});
+        makeDisk("nvme0n1", "0", {"nvme0n1p1"});
+        return dir_.filePath("sys");
+    }
+    void makeDisk(const QString& disk, const QByteArray& removable, const QStringList& partitions) {
+        const QString folder = makeFolder("sys/block/" + disk);
+        for (const QString& partition : partitions)
+            makeFolder("sys/block/" + disk + '/' + partition);
+        QFile flag(folder + "/removable");
+        ASSERT_TRUE(flag.open(QIODevice::WriteOnly));
+        flag.write(removable + '\n');
+    }
+};
+
+TEST_F(DriveTypesTest, EachKindOfMountGetsItsType) {
+    const QString mounts = writeMounts("/dev/nvme0n1p1 / ext4 rw 0 0\n"
+                                       "/dev/sda2 /mnt/data ext4 rw 0 0\n"
+                                       "/dev/sdb1 /mnt/stick vfat rw 0 0\n"
+                                       "/dev/sdc /mnt/whole exfat rw 0 0\n"
+                                       "/dev/mmcblk0p1 /mnt/card vfat rw 0 0\n"
+                                       "/dev/sda1 /media/ana/backup ext4 rw 0 0\n"
+                                       "/dev/sda1 /run/media/ana/other ext4 rw 0 0\n"
+                                       "srv:/e /mnt/nfs nfs rw 0 0\n"
+                                       "srv:/e4 /mnt/nfs4 nfs4 rw 0 0\n"
+                                       "//srv/a /mnt/cifs cifs rw 0 0\n"
+                                       "//srv/b /mnt/smb smb3 rw 0 0\n"
+                                       "//srv/c /mnt/smbfs smbfs rw 0 0\n"
+                                       "ana@srv: /mnt/ssh fuse.sshfs rw 0 0\n"
+                                       "ana@srv: /mnt/ssh2 sshfs rw 0 0\n"
+                                       "drive: /mnt/cloud fuse.rclone rw 0 0\n"
+                                       "https://dav /mnt/dav davfs rw 0 0\n"
+                                       "/dev/sr0 /mnt/cd iso9660 ro 0 0\n"
+                                       "/dev/sr1 /mnt/dvd udf ro 0 0\n"
+                                       "tmpfs /mnt/tmp tmpfs rw 0 0\n"
+                                       "ramfs /mnt/ram ramfs rw 0 0\n"
+                                       "/dev/sdz9 /mnt/unknown ext4 rw 0 0\n");
+    EXPECT_EQ(tableText(rt::buildDriveTable(mounts, {}, makeSysRoot())).toStdString(),
+              "C / 3\n"
+              "D /mnt/data 3\n"
+              "E /mnt/stick 2\n"
+              "F /mnt/whole 2\n"
+              "G /mnt/card 2\n"
+              "H /media/ana/backup 2\n"
+              "I /run/media/ana/other 2\n"
+              "J /mnt/nfs 4\n"
+              "K /mnt/nfs4 4\n"
+              "L /mnt/cifs 4\n"
+              "M /mnt/smb 4\n"
+              "N /mnt/smbfs 4\n"
+              "O /mnt/ssh 4\n"
+              "P /mnt/ssh2 4\n"
+              "Q /mnt/cloud 4\n"
+              "R /mnt/dav 4\n"
+              "S /mnt/cd 5\n"
+              "T /mnt/dvd 5\n"
+              "U /mnt/tmp 6\n"
+              "V /mnt/ram 6\n"
+              "W /mnt/unknown 3");
+}
+
+TEST_F(DriveTypesTest, LettersFromTheDrivesFolderKeepTheTypeOfWhatTheyPointAt) {
+    const QString stick = makeFolder("stick/Audio");
+    const QString data = makeFolder("data/Audio");
+    const QString memory = makeFolder("memory");
+    const QString mounts = writeMounts("/dev/sda2 / ext4 rw 0 0\n"
+                                       "/dev/sdb1 " +
+                                       dir_.filePath("stick").toUtf8() +
+                                       " vfat rw 0 0\n"
+                                       "/dev/sda1 " +
+                                       dir_.filePath("data").toUtf8() +
+                                       " ext4 rw 0 0\n"
+                                       "tmpfs " +
+                                       memory.toUtf8() +
+                                       " tmpfs rw 0 0\n"
+                                       "//nas/music " +
+                                       dir_.filePath("nas").toUtf8() + " cifs rw 0 0\n");
+    const QString drives = makeDrivesFolder();
+    link(drives, "e:", stick);
+    link(drives, "f:", data);
+    link(drives, "g:", memory);
+    // Never looked at: on a dead server even that could hang. It need not exist for the table.
+    link(drives, "n:", dir_.filePath("nas/share"));
+    EXPECT_EQ(tableText(rt::buildDriveTable(mounts, drives, makeSysRoot())).toStdString(),
+              QString("C / 3\n"
+                      "E %1 2\n"
+                      "F %2 3\n"
+                      "G %3 6\n"
+                      "N %4 4")
+                  .arg(stick, data, memory, dir_.filePath("nas/share"))
+                  .toStdString());
+}
+
+TEST_F(DriveTypesTest, TheHostTableReadsTheInjectedMountsAndSysRoot) {
+    const QString mounts = writeMounts("/dev/sda2 / ext4 rw 0 0\n"
+                                       "/dev/sdb1 /mnt/stick vfat rw 0 0\n"
+                                       "srv:/e /mnt/nfs nfs rw 0 0\n");
+    rt::setHostMountsForTesting(mounts, makeSysRoot());
+    const std::vector<rt::Drive> table = rt::driveTable();
+    rt::resetDriveTable();
+    ASSERT_GE(table.size(), 3u);
+    EXPECT_EQ(tableText({table.begin(), table.begin() + 3}).toStdString(), "C / 3\n"
+                                                                           "D /mnt/stick 2\n"
+                                                                           "E /mnt/nfs 4");
+}
+
 TEST_F(DriveTableTest, HostTableReadsTheUsersDrivesFolder) {
     const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
     const bool hadConfig = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");

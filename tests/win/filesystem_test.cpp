@@ -5,7 +5,10 @@
 #include "tests/support/ErrorCapture.h"
 #include "tests/support/TempDrive.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -178,13 +181,13 @@ class DirTest : public ::testing::Test {
 TEST_F(DirTest, PatternsFollowTheRuntimesWildcardsWithoutRegardToCase) {
     EXPECT_EQ(listing("X:\\*.vip"), QStringList({"a.vip", "B.VIP"}));
     EXPECT_EQ(listing("x:\\*.WAV"), QStringList({"ab.wav", "abc.wav", "c.wav", "Take 1.WAV"}));
-    EXPECT_EQ(listing("X:\\*."), QStringList({"linkToSub", "noext"}));
+    EXPECT_EQ(listing("X:\\*."), QStringList({"noext"})); // a link to a folder is no file
     EXPECT_EQ(listing("X:\\?.wav"), QStringList({"c.wav"}));
     EXPECT_EQ(listing("X:\\ab?.wav"), QStringList({"ab.wav", "abc.wav"}));
     EXPECT_EQ(listing("X:\\take 1.wav"), QStringList({"Take 1.WAV"}));
     EXPECT_EQ(listing("X:*.vip"), QStringList({"a.vip", "B.VIP"}));
-    const QStringList everything = {"a.vip",  "ab.wav",    "abc.wav",   "B.VIP", "c.wav",
-                                    "d.vipx", "e.vip.bak", "linkToSub", "noext", "Take 1.WAV"};
+    const QStringList everything = {"a.vip",  "ab.wav",    "abc.wav", "B.VIP",     "c.wav",
+                                    "d.vipx", "e.vip.bak", "noext",   "Take 1.WAV"};
     EXPECT_EQ(listing("X:\\*.*"), everything);
     EXPECT_EQ(listing("X:\\*"), everything);
     EXPECT_EQ(listing("X:\\"), everything);
@@ -328,6 +331,159 @@ TEST(ExistsAsOrdinaryFile, FindsOrdinaryFilesOnlyAndLeavesTheListingAlone) {
     EXPECT_FALSE(rt::existsAsOrdinaryFile("\\\\server\\share\\a.wav"));
     EXPECT_FALSE(rt::existsAsOrdinaryFile(""));
     EXPECT_EQ(rt::Dir(), "..");
+}
+
+// ---------------------------------------------------------------- NUL, repeated separators
+
+// The C calls underneath end a path at its first NUL: every check above them must read the same path.
+TEST(NulInPaths, APathEndsAtItsFirstNulAndNeverLeavesTheDriveRoot) {
+    TempDrive drive;
+    const QChar nul(0);
+    drive.makeFile("take.wav", "12345");
+    drive.makeFile("Audio/inner.wav", "123");
+    makeFifo(drive, "pipe.wav");
+    const QString rootName = QFileInfo(drive.hostRoot()).fileName();
+
+    // Above the root lies the temporary folder that holds the drive: no listing may reach it.
+    EXPECT_EQ(listing(QString("X:\\..") + nul + "\\", rt::kAttrDirectory | rt::kAttrHidden), QStringList());
+    EXPECT_EQ(listing(QString("X:\\audio\\..\\..") + nul + "\\*", rt::kAttrDirectory), QStringList());
+    EXPECT_EQ(listing(QString("X:\\Audio") + nul + "\\..\\..\\*", rt::kAttrDirectory),
+              QStringList({"Audio"}));
+    EXPECT_EQ(listing(QString("X:\\audio\\") + nul + "..\\"), QStringList({"inner.wav"}));
+    EXPECT_FALSE(listing(QString("X:\\..") + nul + "\\" + rootName, rt::kAttrDirectory).contains(rootName));
+
+    EXPECT_EQ(rt::GetAttr(QString("X:\\take.wav") + nul + "\\"), rt::kAttrNormal);
+    EXPECT_EQ(rt::GetAttr(QString("X:\\pipe.wav") + nul + "x.wav"), rt::kAttrSystem);
+    EXPECT_EQ(rt::GetAttr(QString("X:\\..") + nul + "\\" + rootName), rt::kAttrDirectory);
+    EXPECT_EQ(rt::FileLen(QString("X:\\TAKE.WAV") + nul + "junk"), 5);
+    EXPECT_EQ(rt::FileLen(QString("X:\\audio\\INNER.wav") + nul + "\\..\\take.wav"), 3);
+    EXPECT_EQ(errorNumberOf([&] { rt::FileLen(QString("X:\\gone.wav") + nul + "\\..\\take.wav"); }),
+              rt::kFileNotFound);
+
+    EXPECT_TRUE(rt::existsAsOrdinaryFile(QString("X:\\take.wav") + nul + "\\"));
+    EXPECT_TRUE(rt::existsAsOrdinaryFile(QString("X:\\Take.WAV") + nul + "x"));
+    EXPECT_FALSE(rt::existsAsOrdinaryFile(QString("X:\\pipe.wav") + nul + "x"));
+    EXPECT_FALSE(rt::existsAsOrdinaryFile(QString("X:\\gone.wav") + nul + "\\..\\take.wav"));
+    EXPECT_FALSE(rt::existsAsOrdinaryFile(QString("X:\\") + nul + "take.wav"));
+
+    EXPECT_EQ(rt::hostPathOf(QString("X:\\..") + nul + "\\" + rootName), drive.hostRoot());
+    EXPECT_EQ(rt::hostPathOf(QString("X:\\audio") + nul + "\\x"), drive.host("Audio"));
+    EXPECT_EQ(rt::GetDriveTypeA(QString("X:\\") + nul + "junk"), rt::kDriveFixed);
+    EXPECT_EQ(rt::windowsPathOf(drive.host("Audio") + nul + "/../.."), "X:\\Audio");
+}
+
+// A root folder from the open dialog already ends in "\": a name after it gives a doubled separator.
+TEST(RepeatedSeparators, CountAsOneAsOnWindows) {
+    TempDrive drive;
+    drive.makeFile("take.wav", "12345");
+    drive.makeFile("Audio/inner.wav", "123");
+    EXPECT_TRUE(rt::existsAsOrdinaryFile("X:\\\\take.wav"));
+    EXPECT_TRUE(rt::existsAsOrdinaryFile("X:\\\\AUDIO\\\\\\inner.wav"));
+    EXPECT_TRUE(rt::existsAsOrdinaryFile("X://audio\\/inner.wav"));
+    EXPECT_EQ(rt::GetAttr("X:\\\\take.wav"), rt::kAttrNormal);
+    EXPECT_EQ(rt::GetAttr("X:\\\\Audio\\\\"), rt::kAttrDirectory);
+    EXPECT_EQ(rt::FileLen("X:\\\\Audio\\\\inner.wav"), 3);
+    EXPECT_EQ(listing("X:\\\\*.wav"), QStringList({"take.wav"}));
+    EXPECT_EQ(listing("X:\\\\audio\\\\"), QStringList({"inner.wav"}));
+    EXPECT_EQ(rt::hostPathOf("X:\\\\audio\\\\inner.wav"), drive.host("Audio/inner.wav"));
+}
+
+// ---------------------------------------------------------------- links, pseudo file systems
+
+// A link is never entered by a walk; as an entry it stands for what it leads to, and a dangling one for
+// nothing at all.
+TEST(Links, ALinkToAFolderIsNoFileAndADanglingLinkIsNothing) {
+    TempDrive drive;
+    drive.makeFile("Audio/take.wav", "12345");
+    drive.makeLink("folder.wav", drive.host("Audio"));
+    drive.makeLink("file.wav", drive.host("Audio/take.wav"));
+    drive.makeLink("dangling.wav", drive.host("gone.wav"));
+    drive.makeLink("loop.wav", drive.host("loop.wav"));
+    makeFifo(drive, "Audio/pipe");
+    drive.makeLink("pipe.wav", drive.host("Audio/pipe"));
+
+    EXPECT_EQ(listing("X:\\*.wav"), QStringList({"file.wav"}));
+    EXPECT_EQ(listing("X:\\*.wav", rt::kAttrDirectory), QStringList({"file.wav", "folder.wav"}));
+    EXPECT_EQ(listing("X:\\*.wav", rt::kAttrSystem), QStringList({"file.wav", "pipe.wav"}));
+    EXPECT_EQ(listing("X:\\*", rt::kAttrDirectory | rt::kAttrHidden | rt::kAttrSystem),
+              QStringList({"Audio", "file.wav", "folder.wav", "pipe.wav"}));
+
+    EXPECT_TRUE(rt::existsAsOrdinaryFile("X:\\file.wav"));
+    EXPECT_FALSE(rt::existsAsOrdinaryFile("X:\\folder.wav"));
+    EXPECT_FALSE(rt::existsAsOrdinaryFile("X:\\dangling.wav"));
+    EXPECT_FALSE(rt::existsAsOrdinaryFile("X:\\loop.wav"));
+    EXPECT_FALSE(rt::existsAsOrdinaryFile("X:\\pipe.wav"));
+    // Links are still links to the walk: never a folder of its own to enter.
+    EXPECT_EQ(rt::GetAttr("X:\\folder.wav"), rt::kAttrReparsePoint);
+    EXPECT_EQ(rt::GetAttr("X:\\dangling.wav"), rt::kAttrReparsePoint);
+}
+
+class PseudoFileSystems : public ::testing::Test {
+  protected:
+    void TearDown() override { rt::resetDriveTable(); }
+    QString writeMounts(const QString& text) {
+        const QString path = folder_.filePath("mounts");
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text.toUtf8());
+        return path;
+    }
+    QTemporaryDir folder_;
+};
+
+TEST_F(PseudoFileSystems, TheirMountPointsAreSystemFoldersThatNoSearchEnters) {
+    TempDrive drive;
+    for (const char* name : {"R/proc", "R/sys/fs/cgroup", "R/dev/pts", "R/music", "R/run/user"})
+        drive.makeFolder(name);
+    const QString r = drive.host("R");
+    rt::setHostMountsForTesting(writeMounts("/dev/sda1 / ext4 rw 0 0\n"
+                                            "proc " +
+                                            r +
+                                            "/proc proc rw 0 0\n"
+                                            "sysfs " +
+                                            r +
+                                            "/sys sysfs rw 0 0\n"
+                                            "cgroup2 " +
+                                            r +
+                                            "/sys/fs/cgroup cgroup2 rw 0 0\n"
+                                            "devpts " +
+                                            r +
+                                            "/dev/pts devpts rw 0 0\n"
+                                            "tmpfs " +
+                                            r +
+                                            "/run tmpfs rw 0 0\n"
+                                            "/dev/sdb1 " +
+                                            r + "/music ext4 rw 0 0\n"),
+                                "/nonexistent-sys");
+    EXPECT_EQ(rt::GetAttr("X:\\R\\proc"), rt::kAttrDirectory | rt::kAttrSystem);
+    EXPECT_EQ(rt::GetAttr("X:\\R\\Sys\\"), rt::kAttrDirectory | rt::kAttrSystem);
+    EXPECT_EQ(rt::GetAttr("X:\\R\\sys\\fs\\cgroup"), rt::kAttrDirectory | rt::kAttrSystem);
+    EXPECT_EQ(rt::GetAttr("X:\\R\\sys\\fs"), rt::kAttrDirectory);
+    EXPECT_EQ(rt::GetAttr("X:\\R\\run"), rt::kAttrDirectory);
+    EXPECT_EQ(rt::GetAttr("X:\\R\\music"), rt::kAttrDirectory);
+    EXPECT_EQ(listing("X:\\R\\", rt::kAttrDirectory), QStringList({".", "..", "dev", "music", "run"}));
+    EXPECT_EQ(listing("X:\\R\\dev\\", rt::kAttrDirectory), QStringList({".", ".."}));
+    EXPECT_EQ(listing("X:\\R\\", rt::kAttrDirectory | rt::kAttrSystem),
+              QStringList({".", "..", "dev", "music", "proc", "run", "sys"}));
+    QStringList found;
+    walkCollectingFirst("X:\\R", found);
+    EXPECT_EQ(found, QStringList({"X:\\R\\dev", "X:\\R\\music", "X:\\R\\run", "X:\\R\\run\\user"}));
+}
+
+// The host's own: a search of C:\ never enters /proc or /sys.
+TEST_F(PseudoFileSystems, TheHostsProcAndSysAreSystemFolders) {
+    TempDrive drive;
+    QFile mounts("/proc/self/mounts");
+    ASSERT_TRUE(mounts.open(QIODevice::ReadOnly));
+    const QByteArray text = mounts.readAll();
+    if (!text.contains(" /proc proc ") || !text.contains(" /sys sysfs "))
+        GTEST_SKIP() << "no proc and sysfs at /proc and /sys here";
+    EXPECT_EQ(rt::GetAttr("C:\\proc"), rt::kAttrDirectory | rt::kAttrSystem);
+    EXPECT_EQ(rt::GetAttr("C:\\sys"), rt::kAttrDirectory | rt::kAttrSystem);
+    const QStringList folders = listing("C:\\", rt::kAttrDirectory);
+    EXPECT_FALSE(folders.contains("proc"));
+    EXPECT_FALSE(folders.contains("sys"));
+    EXPECT_TRUE(folders.contains("tmp") || folders.contains("usr"));
 }
 
 // ---------------------------------------------------------------- GetFileTitleA

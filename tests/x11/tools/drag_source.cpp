@@ -11,6 +11,7 @@
 namespace {
 
 constexpr int kGiveUpMs = 30000;
+constexpr int kServeAfterDropMs = 3000;
 
 class Source : public QWidget {
   public:
@@ -23,7 +24,8 @@ class Source : public QWidget {
         mime->setUrls(urls_);
         drag->setMimeData(mime);
         drag->exec(Qt::CopyAction);
-        QCoreApplication::quit();
+        // The target asks for the dropped data after the drag ends here: stay until it had time to.
+        QTimer::singleShot(kServeAfterDropMs, qApp, &QCoreApplication::quit);
     }
 
   private:
