@@ -6,6 +6,7 @@
 #include "player/InfoFile.h"
 #include "player/Player.h"
 #include "player/SA.h"
+#include "playlist/ListWidth.h"
 #include "playlist/PlayList.h"
 
 #include <QStringList>
@@ -71,7 +72,7 @@ void Player::Open_Click() {
         }
         rt::ListBox& list = playlist::playList().d().ListFiles;
         writePicks(list, dialog.FileName, pieces);
-        // TODO(list width): playlist::SetListHScroll(list); once playlist/ListWidth.h is in.
+        playlist::SetListHScroll(list);
         PlayerDesign& c = d();
         c.mp3Baud.setVisible(false);
         Show();

@@ -80,11 +80,29 @@ TEST_F(OpenTest, ThreeFilesOfOneFolderAreListedInTheDialogsOrder) {
     expectOpenedState();
 }
 
-TEST_F(OpenTest, FilesAtADriveRootGiveLinesWithTwoBackslashes) {
+// The lines keep the doubled separator; a click finds the file all the same, as Windows would.
+TEST_F(OpenTest, FilesAtADriveRootGiveLinesWithTwoBackslashesThatStillPlay) {
     personPicks({host(u'D', "x.wav"), host(u'D', "y.aif")});
     ui().Open.Click();
-
     EXPECT_EQ(lines(), (QStringList{"D:\\\\x.wav", "D:\\\\y.aif"}));
+
+    click(1);
+    EXPECT_EQ(fake().URL(), "D:\\\\y.aif");
+    EXPECT_EQ(fake().playState(), rt::MediaPlayer::kPlaying);
+    EXPECT_TRUE(workList().isEmpty());
+}
+
+// The list scrolls sideways over its widest picked line.
+TEST_F(OpenTest, TheListScrollsSidewaysOverItsWidestLine) {
+    const QString longName = QString(120, u'n') + ".wav";
+    personPicks({host(u'D', "a.wav"), host(u'D', longName)});
+    ui().Open.Click();
+
+    const int extent = list().ListFiles.horizontalExtent();
+    EXPECT_GT(extent, list().ListFiles.widget()->width());
+    personPicks({host(u'D', "a.wav")});
+    ui().Open.Click();
+    EXPECT_LT(list().ListFiles.horizontalExtent(), extent);
 }
 
 TEST_F(OpenTest, CancelKeepsThePlaylistAndShowsOnlyTheMainWindow) {
