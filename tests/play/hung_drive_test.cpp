@@ -74,5 +74,18 @@ TEST_F(HungDriveTest, TheSearchWaitsForAHungDriveOnceAndAtMostItsDeadline) {
     EXPECT_EQ(fake().URL(), copy);
 }
 
+// The playlist closed while the search waits: the search goes on with the work list it had, plays the
+// copy it finds and does not bring the window back.
+TEST_F(HungDriveTest, ClosingThePlaylistDuringTheWaitLeavesItClosed) {
+    const QString copy = makeFile(u'E', "Audio/take1.wav");
+    addLines({windows(u'C', "Audio/take1.wav")});
+    QTimer::singleShot(100, [] { playlist::playList().Unload(); });
+    timedClick(0);
+    rt::Graveyard::flushIfIdle();
+
+    EXPECT_FALSE(playlist::playList().isLoaded());
+    EXPECT_EQ(fake().URL(), copy);
+}
+
 } // namespace
 } // namespace play_test
