@@ -198,4 +198,63 @@ void ListWidget::dropEvent(QDropEvent* event) {
         dispatch([&] { dropped(data, effect, button, shift, x, y); });
 }
 
+TextLabel::TextLabel(std::function<void()> click) : click_(std::move(click)) {
+    text_.setTextFormat(Qt::PlainText);
+    layOut();
+}
+
+void TextLabel::setText(const QString& text) {
+    if (text == text_.text())
+        return;
+    text_.setText(text);
+    layOut();
+    update();
+}
+
+void TextLabel::setAlignment(Qt::Alignment alignment) {
+    if (alignment == alignment_)
+        return;
+    alignment_ = alignment;
+    update();
+}
+
+void TextLabel::layOut() {
+    text_.prepare(QTransform(), font());
+    ++layouts_;
+}
+
+void TextLabel::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) {
+        layOut();
+        update();
+    }
+    QWidget::changeEvent(event);
+}
+
+void TextLabel::paintEvent(QPaintEvent*) {
+    if (text_.text().isEmpty())
+        return;
+    QPainter painter(this);
+    painter.setFont(font());
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    const QSizeF size = text_.size();
+    QPointF at(0, 0);
+    if (alignment_ & Qt::AlignRight)
+        at.setX(width() - size.width());
+    else if (alignment_ & Qt::AlignHCenter)
+        at.setX((width() - size.width()) / 2);
+    if (alignment_ & Qt::AlignBottom)
+        at.setY(height() - size.height());
+    else if (alignment_ & Qt::AlignVCenter)
+        at.setY((height() - size.height()) / 2);
+    painter.drawStaticText(at, text_);
+}
+
+void TextLabel::mouseReleaseEvent(QMouseEvent* event) {
+    if (rect().contains(event->position().toPoint()) && click_)
+        click_();
+    QWidget::mouseReleaseEvent(event);
+}
+
 } // namespace rt

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QStaticText>
 #include <QWidget>
 #include <functional>
 
@@ -103,6 +104,32 @@ class ListWidget : public QListWidget {
 
   private:
     int extent_ = 0;
+};
+
+// A label's text: laid out once per caption and font, not at every paint (a scrolling title repaints often).
+// Paints like a plain-text QLabel: the palette's window text, aligned in the widget, no wrapping; the
+// background is the widget's own (auto-fill or transparent). A press is the label's; a release inside clicks.
+class TextLabel : public QWidget {
+  public:
+    explicit TextLabel(std::function<void()> click);
+    QString text() const { return text_.text(); }
+    void setText(const QString& text);
+    void setAlignment(Qt::Alignment alignment);
+    // How many times the text was laid out (tests).
+    int layouts() const { return layouts_; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    void layOut();
+    QStaticText text_;
+    Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignTop;
+    std::function<void()> click_;
+    int layouts_ = 0;
 };
 
 } // namespace rt
