@@ -316,14 +316,19 @@ void Player::Control_Click(std::int16_t Index) {
 void Player::TimerTime_Timer() {
     rt::endSilentlyOnError([this] {
         PlayerDesign& c = d();
-        c.SliderTime.setValue(rt::CLng(engine().controls.currentPosition()));
+        double position = engine().controls.currentPosition();
+        c.SliderTime.setValue(rt::CLng(position));
         // Through the regional text and back: with a decimal comma only the whole seconds survive.
         const std::int16_t duration = rt::CInt(rt::Val(rt::CStr(engine().currentMedia().duration)));
+        // Playing (3) and the states above it leave the transport alone, and so the position just read; a
+        // transport that acts (a pause or stop at the end) may move it, so it is read again.
+        const bool transportActs = engine().playState() < MediaPlayer::kPlaying;
         SongTime();
         if (duration != 0)
             c.SliderTime.setMax(duration);
-        const std::int16_t elapsed =
-            rt::CInt(rt::Val(rt::Format(engine().controls.currentPosition(), "###")));
+        if (transportActs)
+            position = engine().controls.currentPosition();
+        const std::int16_t elapsed = rt::CInt(rt::Val(rt::Format(position, "###")));
         const rt::String text = elapsedText(elapsed);
         if (sa().Visible())
             sa().d().LabelTime.setCaption(text);

@@ -90,6 +90,21 @@ TEST_F(PlaybackViewTest, ElapsedTextSeekBarAndTitleFollowEveryTick) {
     EXPECT_EQ(ui().LabelTime.Caption(), "01:09");
 }
 
+TEST_F(PlaybackViewTest, APlayingTickReadsThePositionOnceAndAStoppingTickReadsItAfterTheStop) {
+    play("C:\\Audio\\Take 1.wav", 240);
+    fake().setPosition(42.2);
+    const int before = fake().positionReads();
+    tickTime();
+    EXPECT_EQ(fake().positionReads(), before + 1);
+    EXPECT_EQ(ui().LabelTime.Caption(), "00:42");
+
+    // A paused engine makes the tick stop it, which rewinds it: the time shown is read after the stop.
+    fake().setPlayState(rt::MediaPlayer::kPaused);
+    tickTime();
+    EXPECT_EQ(ui().SliderTime.Value(), 42);
+    EXPECT_EQ(ui().LabelTime.Caption(), "00:00");
+}
+
 TEST_F(PlaybackViewTest, TheScreenShowsWhatAFreshPaintShowsAfterEveryTick) {
     sa().Show();
     play("C:\\Audio\\Take 1.wav", 240);
