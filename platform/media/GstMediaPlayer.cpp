@@ -191,10 +191,14 @@ double GstMediaPlayer::position() const {
     // While a seek is on its way the position is where it goes, as the caller just set it.
     if (seekingTo_ >= 0)
         return seekingTo_;
-    gint64 nanoseconds = 0;
-    if (!running_ || !gst_element_query_position(playbin_.get(), GST_FORMAT_TIME, &nanoseconds) ||
-        nanoseconds < 0)
+    if (!running_)
         return 0;
+    // The device's position is what is heard, and asking it alone is far cheaper than asking the whole
+    // pipeline, which asks every sink; the pipeline answers while the device cannot yet.
+    gint64 nanoseconds = -1;
+    if (!gst_element_query_position(device_.get(), GST_FORMAT_TIME, &nanoseconds) || nanoseconds < 0)
+        if (!gst_element_query_position(playbin_.get(), GST_FORMAT_TIME, &nanoseconds) || nanoseconds < 0)
+            return 0;
     return double(nanoseconds) * kSecondsPerNanosecond;
 }
 
