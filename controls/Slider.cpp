@@ -3,6 +3,7 @@
 #include "platform/runtime/Errors.h"
 #include "platform/runtime/Numbers.h"
 #include "platform/win/Gdi.h"
+#include "platform/win/PointerWatch.h"
 #include "platform/win/Windows.h"
 
 namespace controls {
@@ -252,10 +253,16 @@ void Slider::picBack_MouseUp(std::int16_t& button, std::int16_t& shift, float& x
 }
 
 void Slider::OverTimer_Timer() {
+    // The pointer still rests where the last poll found it: asking the display again would cost round trips.
+    if (pointerWatch_.nothingChanged())
+        return;
     rt::win::Point pointer;
     rt::win::GetCursorPos(pointer);
-    if (rt::win::WindowFromPoint(pointer) == picBack.hWnd())
+    if (rt::win::WindowFromPoint(pointer) == picBack.hWnd()) {
+        pointerWatch_.remember();
         return;
+    }
+    pointerWatch_.forget();
     OverTimer.setEnabled(false);
     MouseIsOver = kFalse;
     DrawSlider(kBarNormal, false);

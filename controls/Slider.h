@@ -8,6 +8,7 @@
 #include "platform/runtime/PropertyBag.h"
 #include "platform/runtime/Timer.h"
 #include "platform/runtime/UserControl.h"
+#include "platform/win/PointerWatch.h"
 
 #include <QtGlobal>
 
@@ -115,6 +116,7 @@ class Slider : public rt::UserControl {
     rt::PictureBox picBarDown{*this};
     rt::PictureBox picBarOver{*this};
     rt::Timer OverTimer{kOverPollMs, false};
+    rt::win::PointerWatch pointerWatch_;
 
     std::int32_t BarPos = 0;
     Flag Dragging = kFalse;
