@@ -137,7 +137,9 @@ void Timer::apply(bool restart) {
     if (running_ && !restart)
         return;
     running_ = true;
-    ++serial_;
+    // Unique across timers, so a timer made where a destroyed one lay is never taken for it.
+    static std::uint64_t lastSerial = 0;
+    serial_ = ++lastSerial;
     due_ = Clock::now() + std::chrono::milliseconds(std::max(interval_, kPlatformTickMs));
     PlatformTick::instance().add(this);
 }
