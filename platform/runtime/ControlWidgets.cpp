@@ -4,6 +4,7 @@
 #include "platform/shell/DropData.h"
 
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
@@ -116,9 +117,11 @@ SurfaceWidget::SurfaceWidget(const QImage* image) : image_(image) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void SurfaceWidget::paintEvent(QPaintEvent*) {
+void SurfaceWidget::paintEvent(QPaintEvent* event) {
+    // Only the part asked for: a label moving over the surface uncovers a strip of it, not all of it.
     QPainter painter(this);
-    painter.drawImage(0, 0, *image_);
+    const QRect area = event->rect() & image_->rect();
+    painter.drawImage(area.topLeft(), *image_, area);
 }
 
 void SurfaceWidget::mousePressEvent(QMouseEvent* event) {
