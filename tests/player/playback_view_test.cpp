@@ -127,5 +127,41 @@ TEST_F(PlaybackViewTest, TheScreenShowsWhatAFreshPaintShowsAfterEveryTick) {
     EXPECT_EQ(ui().LabelDisplay.widget()->x(), 7);
 }
 
+// Counts paints of every widget.
+class PaintCounter : public QObject {
+  public:
+    int paints = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+TEST_F(PlaybackViewTest, AMinimisedWindowKeepsTickingButPaintsNothingUntilRestored) {
+    play("C:\\Audio\\Take 1.wav", 240);
+    main().setWindowState(1);
+    QApplication::processEvents();
+    PaintCounter counter;
+    QApplication::instance()->installEventFilter(&counter);
+    double position = 10;
+    for (int tick = 1; tick <= 60; ++tick) {
+        fake().setPosition(position += 0.5);
+        tickTime();
+        tickTitle();
+        QApplication::processEvents();
+    }
+    QApplication::instance()->removeEventFilter(&counter);
+    EXPECT_EQ(counter.paints, 0);
+    EXPECT_EQ(ui().LabelDisplay.Left(), 100 - 600); // the title went on moving
+    EXPECT_EQ(ui().LabelTime.Caption(), "00:40");
+
+    main().setWindowState(0);
+    expectScreenIsFresh(ui().PictureLD.widget(), 0, "title strip");
+    expectScreenIsFresh(ui().Picture1.widget(), 0, "time strip");
+    expectScreenIsFresh(ui().SliderTime.widget(), 0, "seek bar");
+}
+
 } // namespace
 } // namespace player_test
