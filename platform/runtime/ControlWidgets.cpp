@@ -202,6 +202,8 @@ void ListWidget::dropEvent(QDropEvent* event) {
 }
 
 TextLabel::TextLabel(std::function<void()> click) : click_(std::move(click)) {
+    setTextFormat(Qt::PlainText);
+    QLabel::setAlignment(alignment_);
     text_.setTextFormat(Qt::PlainText);
     layOut();
 }
@@ -211,14 +213,15 @@ void TextLabel::setText(const QString& text) {
         return;
     text_.setText(text);
     layOut();
-    update();
+    // The label's own text, for screen readers; it repaints the label.
+    QLabel::setText(text);
 }
 
 void TextLabel::setAlignment(Qt::Alignment alignment) {
     if (alignment == alignment_)
         return;
     alignment_ = alignment;
-    update();
+    QLabel::setAlignment(alignment);
 }
 
 void TextLabel::layOut() {
@@ -231,7 +234,7 @@ void TextLabel::changeEvent(QEvent* event) {
         layOut();
         update();
     }
-    QWidget::changeEvent(event);
+    QLabel::changeEvent(event);
 }
 
 void TextLabel::paintEvent(QPaintEvent*) {
@@ -257,7 +260,7 @@ void TextLabel::paintEvent(QPaintEvent*) {
 void TextLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (rect().contains(event->position().toPoint()) && click_)
         click_();
-    QWidget::mouseReleaseEvent(event);
+    QLabel::mouseReleaseEvent(event);
 }
 
 } // namespace rt

@@ -107,12 +107,12 @@ class ListWidget : public QListWidget {
 };
 
 // A label's text: laid out once per caption and font, not at every paint (a scrolling title repaints often).
-// Paints like a plain-text QLabel: the palette's window text, aligned in the widget, no wrapping; the
-// background is the widget's own (auto-fill or transparent). A press is the label's; a release inside clicks.
-class TextLabel : public QWidget {
+// A QLabel to everyone else (screen readers see static text), it paints like a plain-text label: the
+// palette's window text, aligned in the widget, no wrapping, over the widget's own background. A press is
+// the label's; a release inside clicks.
+class TextLabel : public QLabel {
   public:
     explicit TextLabel(std::function<void()> click);
-    QString text() const { return text_.text(); }
     void setText(const QString& text);
     void setAlignment(Qt::Alignment alignment);
     // How many times the text was laid out (tests).
