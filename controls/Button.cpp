@@ -3,6 +3,7 @@
 #include "platform/runtime/Errors.h"
 #include "platform/runtime/Numbers.h"
 #include "platform/win/Gdi.h"
+#include "platform/win/PointerWatch.h"
 #include "platform/win/Windows.h"
 
 namespace controls {
@@ -116,10 +117,16 @@ void Button::UserControl_DblClick() {
 }
 
 void Button::OverTimer_Timer() {
+    // The pointer still rests where the last poll found it: asking the display again would cost round trips.
+    if (pointerWatch_.nothingChanged())
+        return;
     rt::win::Point pointer;
     rt::win::GetCursorPos(pointer);
-    if (rt::win::WindowFromPoint(pointer) == hWnd())
+    if (rt::win::WindowFromPoint(pointer) == hWnd()) {
+        pointerWatch_.remember();
         return;
+    }
+    pointerWatch_.forget();
     OverTimer.setEnabled(false);
     MouseIsOver = kFalse;
     if (MouseOut)

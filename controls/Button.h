@@ -6,6 +6,7 @@
 #include "platform/runtime/PropertyBag.h"
 #include "platform/runtime/Timer.h"
 #include "platform/runtime/UserControl.h"
+#include "platform/win/PointerWatch.h"
 
 #include <cstdint>
 #include <functional>
@@ -115,6 +116,7 @@ class Button : public rt::UserControl {
     rt::Picture m_PictureDisabled;
 
     rt::Timer OverTimer{kOverPollMs, false};
+    rt::win::PointerWatch pointerWatch_;
 };
 
 } // namespace controls

@@ -3,6 +3,7 @@
 #include "platform/runtime/Errors.h"
 #include "platform/runtime/Numbers.h"
 #include "platform/win/Gdi.h"
+#include "platform/win/PointerWatch.h"
 #include "platform/win/Windows.h"
 
 namespace controls {
@@ -92,6 +93,20 @@ void Slider::DrawSlider(std::int32_t barState, bool recalc) {
     std::int16_t x = 0;
     std::int16_t y = 0;
     rt::skipOnError([&] { (isHorizontal() ? x : y) = rt::CInt(BarPos); });
+
+    const rt::PictureBox* source = nullptr;
+    if (MouseIsOver != kFalse)
+        source = MouseIsDown != kFalse ? &picBarDown : &picBarOver;
+    else if (barState == kBarNormal)
+        source = &picBar;
+    else if (barState == kBarDown)
+        source = &picBarDown;
+    else if (barState == kBarOver)
+        source = &picBarOver;
+    // The same thumb at the same pixel over the same pictures: the track would come out as it is.
+    if (drawn_ && *drawn_ == DrawnLook{BarPos, x, y, source, imageKeys()})
+        return;
+
     rt::skipOnError([this] { picBack.Cls(); });
 
     if (isHorizontal()) {
@@ -106,15 +121,6 @@ void Slider::DrawSlider(std::int32_t barState, bool recalc) {
         });
     }
 
-    const rt::PictureBox* source = nullptr;
-    if (MouseIsOver != kFalse)
-        source = MouseIsDown != kFalse ? &picBarDown : &picBarOver;
-    else if (barState == kBarNormal)
-        source = &picBar;
-    else if (barState == kBarDown)
-        source = &picBarDown;
-    else if (barState == kBarOver)
-        source = &picBarOver;
     if (source) {
         // Whichever look is copied, the thumb has the normal box's size.
         rt::skipOnError([&] {
@@ -122,11 +128,23 @@ void Slider::DrawSlider(std::int32_t barState, bool recalc) {
                             rt::CLng(picBar.ScaleHeight()), source->hDC(), 0, 0, rt::win::SRCCOPY);
         });
     }
+    drawn_ = DrawnLook{BarPos, x, y, source, imageKeys()};
     rt::skipOnError([this] { picBack.Refresh(); });
     rt::skipOnError([this] { repaint(); });
 }
 
+// Any change to a box's image, its size included, gives the image a new key.
+std::array<qint64, 5> Slider::imageKeys() const {
+    return {picBack.image().cacheKey(), picBack1.image().cacheKey(), picBar.image().cacheKey(),
+            picBarDown.image().cacheKey(), picBarOver.image().cacheKey()};
+}
+
+void Slider::forgetDrawing() {
+    drawn_.reset();
+}
+
 void Slider::UserControl_Resize() {
+    forgetDrawing();
     picBack.Move(picBack.Left(), picBack.Top(), ScaleWidth(), ScaleHeight());
     picBack1.Move(picBack1.Left(), picBack1.Top(), picBack.Width(), picBack.Height());
     for (rt::PictureBox* box : {&picBar, &picBarDown, &picBarOver}) {
@@ -139,6 +157,7 @@ void Slider::UserControl_Resize() {
 }
 
 void Slider::setPosition(std::int32_t position) {
+    forgetDrawing();
     m_Position = position;
     if (picBar.picture()->handle() != 0)
         picBar.setAutoSize(true);
@@ -234,10 +253,16 @@ void Slider::picBack_MouseUp(std::int16_t& button, std::int16_t& shift, float& x
 }
 
 void Slider::OverTimer_Timer() {
+    // The pointer still rests where the last poll found it: asking the display again would cost round trips.
+    if (pointerWatch_.nothingChanged())
+        return;
     rt::win::Point pointer;
     rt::win::GetCursorPos(pointer);
-    if (rt::win::WindowFromPoint(pointer) == picBack.hWnd())
+    if (rt::win::WindowFromPoint(pointer) == picBack.hWnd()) {
+        pointerWatch_.remember();
         return;
+    }
+    pointerWatch_.forget();
     OverTimer.setEnabled(false);
     MouseIsOver = kFalse;
     DrawSlider(kBarNormal, false);
@@ -251,6 +276,7 @@ void Slider::sizeToPicture(rt::PictureBox& box) {
 }
 
 void Slider::ResetPictures() {
+    forgetDrawing();
     for (rt::PictureBox* box : {&picBack, &picBack1, &picBar, &picBarOver, &picBarDown})
         box->setPicture(rt::PictureObject::empty());
     picBack.setMouseIcon(rt::PictureObject::empty());
@@ -262,12 +288,14 @@ void Slider::setMouseIcon(const rt::Picture& icon) {
 }
 
 void Slider::setBackColor(std::int32_t colour) {
+    forgetDrawing();
     picBack.setBackColor(colour);
     picBack1.setBackColor(picBack.BackColor());
     PropertyChanged("BackColor");
 }
 
 void Slider::setBar(const rt::Picture& picture) {
+    forgetDrawing();
     picBar.setPicture(picture);
     picBar.setAutoSize(true);
     // The first thumb picture also serves as the pressed and hover thumb until those are set.
@@ -284,12 +312,14 @@ void Slider::setBar(const rt::Picture& picture) {
 }
 
 void Slider::setBarDown(const rt::Picture& picture) {
+    forgetDrawing();
     picBarDown.setPicture(picture);
     sizeToPicture(picBarDown);
     PropertyChanged("BarDown");
 }
 
 void Slider::setBarOver(const rt::Picture& picture) {
+    forgetDrawing();
     picBarOver.setPicture(picture);
     sizeToPicture(picBarOver);
     PropertyChanged("BarOver");
@@ -319,6 +349,7 @@ void Slider::setLargeChange(std::int16_t value) {
 }
 
 void Slider::setPictureBack(const rt::Picture& picture) {
+    forgetDrawing();
     picBack.setPicture(picture);
     sizeToPicture(picBack);
     if (picBack1.picture()->handle() == 0) {
@@ -330,6 +361,7 @@ void Slider::setPictureBack(const rt::Picture& picture) {
 }
 
 void Slider::setPictureProgress(const rt::Picture& picture) {
+    forgetDrawing();
     picBack1.setPicture(picture);
     sizeToPicture(picBack1);
     redraw();
@@ -345,6 +377,7 @@ void Slider::UserControl_Initialize() {
 }
 
 void Slider::UserControl_ReadProperties(const rt::PropertyBag& bag) {
+    forgetDrawing();
     // Straight into the boxes and members: no guard, no sizing, no copying, no report; only Position goes
     // through its setter, last, because it sizes the thumb from the pictures just read.
     picBack.setPicture(bag.readPicture("PictureBack"));

@@ -8,9 +8,14 @@
 #include "platform/runtime/PropertyBag.h"
 #include "platform/runtime/Timer.h"
 #include "platform/runtime/UserControl.h"
+#include "platform/win/PointerWatch.h"
 
+#include <QtGlobal>
+
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace controls {
 
@@ -92,6 +97,17 @@ class Slider : public rt::UserControl {
     void centreThumbOn(float p, double trackLength, double thumbLength);
     void OverTimer_Timer();
     void redraw() { DrawSlider(0, true); }
+    // What the track shows was last drawn from; a drawing from the same is skipped.
+    struct DrawnLook {
+        std::int32_t barPos;
+        std::int16_t x, y;
+        const rt::PictureBox* thumb;
+        std::array<qint64, 5> images; // what the five boxes held
+        bool operator==(const DrawnLook&) const = default;
+    };
+    std::array<qint64, 5> imageKeys() const;
+    // The pictures, colours or sizes changed: the next drawing is done whatever it draws.
+    void forgetDrawing();
     static void sizeToPicture(rt::PictureBox& box);
 
     rt::PictureBox picBack{*this};
@@ -100,6 +116,7 @@ class Slider : public rt::UserControl {
     rt::PictureBox picBarDown{*this};
     rt::PictureBox picBarOver{*this};
     rt::Timer OverTimer{kOverPollMs, false};
+    rt::win::PointerWatch pointerWatch_;
 
     std::int32_t BarPos = 0;
     Flag Dragging = kFalse;
@@ -110,6 +127,7 @@ class Slider : public rt::UserControl {
     Flag MouseIsDown = kFalse;
     std::int16_t m_LargeChange = 0;
     std::int32_t m_Position = 0;
+    std::optional<DrawnLook> drawn_;
 };
 
 } // namespace controls

@@ -321,19 +321,31 @@ void Player::Control_Click(std::int16_t Index) {
 void Player::TimerTime_Timer() {
     rt::endSilentlyOnError([this] {
         PlayerDesign& c = d();
-        c.SliderTime.setValue(rt::CLng(engine().controls.currentPosition()));
-        // Through the regional text and back: with a decimal comma only the whole seconds survive.
-        const std::int16_t duration = rt::CInt(rt::Val(rt::CStr(engine().currentMedia().duration)));
+        double position = engine().controls.currentPosition();
+        c.SliderTime.setValue(rt::CLng(position));
+        const std::int16_t duration = wholeSecondsOf(engine().currentMedia().duration);
+        // Playing (3) and the states above it leave the transport alone, and so the position just read; a
+        // transport that acts (a pause or stop at the end) may move it, so it is read again.
+        const bool transportActs = engine().playState() < MediaPlayer::kPlaying;
         SongTime();
         if (duration != 0)
             c.SliderTime.setMax(duration);
-        const std::int16_t elapsed =
-            rt::CInt(rt::Val(rt::Format(engine().controls.currentPosition(), "###")));
+        if (transportActs)
+            position = engine().controls.currentPosition();
+        const std::int16_t elapsed = rt::CInt(rt::Val(rt::Format(position, "###")));
         const rt::String text = elapsedText(elapsed);
         if (sa().Visible())
             sa().d().LabelTime.setCaption(text);
         c.LabelTime.setCaption(text);
     });
+}
+
+// Through the regional text and back: with a decimal comma only the whole seconds survive. A duration the
+// engine reported is converted once, not at every tick.
+std::int16_t Player::wholeSecondsOf(double duration) {
+    if (!convertedDuration_ || convertedDuration_->first != duration)
+        convertedDuration_.emplace(duration, rt::CInt(rt::Val(rt::CStr(duration))));
+    return convertedDuration_->second;
 }
 
 void Player::SongTime() {
@@ -365,8 +377,15 @@ void Player::TimerDisplay_Timer() {
         return;
     const MediaPlayer::Media& media = wmp.currentMedia();
     rt::Label& title = d().LabelDisplay;
-    title.setCaption("  >>>> " + media.name + "." + rt::LCase(rt::Right(url, 3)) + " -- " +
-                     media.durationString + " <<<< ");
+    // The caption is the engine's at every tick; it is only put together again when what it is made of
+    // changed.
+    TitleSource source{url, media.name, media.durationString};
+    if (source != titleSource_) {
+        titleCaption_ = "  >>>> " + media.name + "." + rt::LCase(rt::Right(url, 3)) + " -- " +
+                        media.durationString + " <<<< ";
+        titleSource_ = std::move(source);
+    }
+    title.setCaption(titleCaption_);
     const float left = static_cast<float>(title.Left()) - kTitleStepTwips;
     title.setLeft(left);
     if (title.Width() + kTitleWrapMarginTwips + title.Left() < 0)

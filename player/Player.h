@@ -10,6 +10,8 @@
 #include "platform/shell/ProgressBar.h"
 
 #include <cstdint>
+#include <optional>
+#include <utility>
 
 namespace player {
 
@@ -108,6 +110,17 @@ class Player : public rt::FormWithDesign<PlayerDesign> {
     void redockAfterMove();
     void ToggleSA();
     void ToggleSADock();
+    std::int16_t wholeSecondsOf(double duration);
+
+    // What the title's caption was last made of, and the caption.
+    struct TitleSource {
+        rt::String url, name, durationString;
+        bool operator==(const TitleSource&) const = default;
+    };
+    TitleSource titleSource_;
+    rt::String titleCaption_;
+    // The last duration converted to whole seconds, and its seconds.
+    std::optional<std::pair<double, std::int16_t>> convertedDuration_;
 };
 
 // The main window's one instance.

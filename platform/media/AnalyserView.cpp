@@ -32,9 +32,8 @@ void AnalyserView::showSpectrum(std::span<const float> magnitudesDb, int sampleR
     if (!shown_)
         return;
     fallTimer_.stop();
-    const int topBefore = drawnTop();
     bars_.feed(magnitudesDb, sampleRate, secondsSinceLastFrame());
-    repaintBelow(topBefore);
+    repaintChanges();
 }
 
 void AnalyserView::endOfSpectrum() {
@@ -46,24 +45,60 @@ void AnalyserView::endOfSpectrum() {
 void AnalyserView::timerEvent(QTimerEvent* event) {
     if (event->timerId() != fallTimer_.timerId())
         return QWidget::timerEvent(event);
-    const int topBefore = drawnTop();
     bars_.fall(secondsSinceLastFrame());
     if (bars_.atRest())
         fallTimer_.stop();
-    repaintBelow(topBefore);
+    repaintChanges();
 }
 
-// The highest row a bar or cap covers; nothing above it changes from frame to frame.
-int AnalyserView::drawnTop() const {
-    const auto& peaks = bars_.peaks();
-    const double highest = *std::max_element(peaks.begin(), peaks.end());
-    return height() - kMarginPx - int(std::lround(highest * (height() - 2 * kMarginPx))) - kCapHeightPx;
+QRect AnalyserView::columnOf(int bar) const {
+    const int graphWidth = width() - 2 * kMarginPx;
+    const int left = kMarginPx + graphWidth * bar / AnalyserBars::kBarCount;
+    const int right = kMarginPx + graphWidth * (bar + 1) / AnalyserBars::kBarCount - kBarGapPx;
+    return QRect(left, 0, std::max(0, right - left), height());
 }
 
-// Repaints from the higher of the old and new tops down: quiet music leaves most of the view untouched.
-void AnalyserView::repaintBelow(int topBefore) {
-    const int top = std::max(0, std::min(topBefore, drawnTop()));
-    update(0, top, width(), height() - top);
+AnalyserView::BarPixels AnalyserView::pixelsOf(int bar) const {
+    const int graphHeight = height() - 2 * kMarginPx;
+    const int bottom = height() - kMarginPx;
+    BarPixels pixels;
+    pixels.top = bottom - std::max(0, int(std::lround(bars_.levels()[bar] * graphHeight)));
+    if (bars_.peaks()[bar] > 0)
+        pixels.capTop =
+            std::max(kMarginPx, bottom - int(std::lround(bars_.peaks()[bar] * graphHeight)) - kCapHeightPx);
+    return pixels;
+}
+
+void AnalyserView::rememberShownPixels() {
+    for (int bar = 0; bar < AnalyserBars::kBarCount; ++bar)
+        shownPixels_[bar] = pixelsOf(bar);
+}
+
+// Only the rows of a bar whose fill or cap moved are painted again; nothing is when no pixel moved, so
+// quiet music and still bars cost no painting at all.
+void AnalyserView::repaintChanges() {
+    QRegion changed;
+    for (int bar = 0; bar < AnalyserBars::kBarCount; ++bar) {
+        const BarPixels now = pixelsOf(bar);
+        const BarPixels before = shownPixels_[bar];
+        if (now == before)
+            continue;
+        const QRect column = columnOf(bar);
+        const auto rows = [&](int top, int bottom) {
+            if (bottom > top)
+                changed += QRect(column.left(), top, column.width(), bottom - top);
+        };
+        rows(std::min(now.top, before.top), std::max(now.top, before.top));
+        if (now.capTop != before.capTop) {
+            if (before.capTop >= 0)
+                rows(before.capTop, before.capTop + kCapHeightPx);
+            if (now.capTop >= 0)
+                rows(now.capTop, now.capTop + kCapHeightPx);
+        }
+        shownPixels_[bar] = now;
+    }
+    if (!changed.isEmpty())
+        update(changed);
 }
 
 // The first frame after a quiet spell counts as one ordinary frame.
@@ -91,6 +126,7 @@ void AnalyserView::setShown(bool shown) {
     // Whatever was on screen is stale by the time the view comes back.
     fallTimer_.stop();
     bars_.clear();
+    rememberShownPixels();
     frameClock_.invalidate();
     emit shownChanged(shown);
 }
@@ -98,6 +134,7 @@ void AnalyserView::setShown(bool shown) {
 void AnalyserView::resizeEvent(QResizeEvent*) {
     paintBackground();
     paintFullBar();
+    rememberShownPixels();
 }
 
 // One full-height bar drawn once; each frame copies the part of it a bar needs, which is cheaper than
@@ -131,24 +168,22 @@ void AnalyserView::paintBackground() {
 void AnalyserView::paintEvent(QPaintEvent* event) {
     ++paintCount_;
     QPainter painter(this);
-    painter.drawPixmap(event->rect(), background_, event->rect());
-    const int graphWidth = width() - 2 * kMarginPx;
+    for (const QRect& area : event->region())
+        painter.drawPixmap(area, background_, area);
     const int graphHeight = height() - 2 * kMarginPx;
     const int bottom = height() - kMarginPx;
-    const auto& levels = bars_.levels();
-    const auto& peaks = bars_.peaks();
+    const QRect dirty = event->rect();
     for (int bar = 0; bar < AnalyserBars::kBarCount; ++bar) {
-        const int left = kMarginPx + graphWidth * bar / AnalyserBars::kBarCount;
-        const int right = kMarginPx + graphWidth * (bar + 1) / AnalyserBars::kBarCount - kBarGapPx;
-        const int barHeight = int(std::lround(levels[bar] * graphHeight));
+        const QRect column = columnOf(bar);
+        if (!column.intersects(dirty))
+            continue;
+        const BarPixels pixels = pixelsOf(bar);
+        const int barHeight = bottom - pixels.top;
         if (barHeight > 0)
-            painter.drawPixmap(left, bottom - barHeight, fullBar_, 0, graphHeight - barHeight, right - left,
-                               barHeight);
-        if (peaks[bar] > 0) {
-            const int capTop = bottom - int(std::lround(peaks[bar] * graphHeight)) - kCapHeightPx;
-            painter.fillRect(QRect(left, std::max(kMarginPx, capTop), right - left, kCapHeightPx),
-                             kCapColour);
-        }
+            painter.drawPixmap(column.left(), pixels.top, fullBar_, 0, graphHeight - barHeight,
+                               column.width(), barHeight);
+        if (pixels.capTop >= 0)
+            painter.fillRect(QRect(column.left(), pixels.capTop, column.width(), kCapHeightPx), kCapColour);
     }
 }
 

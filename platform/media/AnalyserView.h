@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include <array>
 #include <span>
 
 namespace rt {
@@ -46,18 +47,27 @@ class AnalyserView : public QWidget {
     void timerEvent(QTimerEvent* event) override;
 
   private:
+    // Where a bar and its cap lie on screen; a bar's fill runs from its top to the graph's bottom.
+    struct BarPixels {
+        int top = 0;
+        int capTop = -1; // -1: no cap
+        bool operator==(const BarPixels&) const = default;
+    };
     double secondsSinceLastFrame();
     void setShown(bool shown);
     void paintBackground();
     void paintFullBar();
-    int drawnTop() const;
-    void repaintBelow(int topBefore);
+    QRect columnOf(int bar) const;
+    BarPixels pixelsOf(int bar) const;
+    void rememberShownPixels();
+    void repaintChanges();
 
     AnalyserBars bars_;
     QBasicTimer fallTimer_;
     QElapsedTimer frameClock_;
     QPixmap background_;
     QPixmap fullBar_;
+    std::array<BarPixels, AnalyserBars::kBarCount> shownPixels_{};
     bool shown_ = false;
     int paintCount_ = 0;
 };

@@ -197,11 +197,29 @@ double GstMediaPlayer::position() const {
     // While a seek is on its way the position is where it goes, as the caller just set it.
     if (seekingTo_ >= 0)
         return seekingTo_;
-    gint64 nanoseconds = 0;
-    if (!running_ || !gst_element_query_position(playbin_.get(), GST_FORMAT_TIME, &nanoseconds) ||
-        nanoseconds < 0)
+    if (!running_)
         return 0;
+    // The device's position is what is heard, and asking it alone is far cheaper than asking the whole
+    // pipeline, which asks every sink; the pipeline answers while the device cannot yet.
+    gint64 nanoseconds = -1;
+    if (!gst_element_query_position(GST_ELEMENT(heardSink().get()), GST_FORMAT_TIME, &nanoseconds) ||
+        nanoseconds < 0)
+        if (!gst_element_query_position(playbin_.get(), GST_FORMAT_TIME, &nanoseconds) || nanoseconds < 0)
+            return 0;
     return double(nanoseconds) * kSecondsPerNanosecond;
+}
+
+// The sink the device chose, asked directly: its bin would ask every child in turn.
+gst::GObjectRef GstMediaPlayer::heardSink() const {
+    if (GST_IS_CHILD_PROXY(device_.get())) {
+        GstChildProxy* proxy = GST_CHILD_PROXY(device_.get());
+        if (gst_child_proxy_get_children_count(proxy) == 1) {
+            gst::GObjectRef child(gst_child_proxy_get_child_by_index(proxy, 0));
+            if (GST_IS_ELEMENT(child.get()))
+                return child;
+        }
+    }
+    return gst::GObjectRef(G_OBJECT(gst_object_ref(device_.get())));
 }
 
 void GstMediaPlayer::seekTo(double seconds) {

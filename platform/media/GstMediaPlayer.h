@@ -59,6 +59,7 @@ class GstMediaPlayer final : public MediaPlayer {
     void fail(const String& message);
     void noticeSilentSink();
     void updateSpectrum();
+    gst::GObjectRef heardSink() const;
 
     static gboolean onBusMessage(GstBus* bus, GstMessage* message, gpointer engine);
     void handleMessage(GstMessage* message);

@@ -13,6 +13,10 @@ namespace {
 // The program places its windows itself, which a Wayland client may not do: run on XWayland unless the
 // user chose a platform or there is no X display to use.
 void choosePlatform() {
+    // The windows are small and repaint a strip many times a second: sending those few pixels to the X
+    // server costs less than the round trip a shared-memory image waits for before every paint.
+    if (qEnvironmentVariableIsEmpty("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         return;
     if (!qEnvironmentVariableIsEmpty("DISPLAY")) {

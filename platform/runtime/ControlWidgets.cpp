@@ -4,6 +4,7 @@
 #include "platform/shell/DropData.h"
 
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
@@ -116,9 +117,11 @@ SurfaceWidget::SurfaceWidget(const QImage* image) : image_(image) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void SurfaceWidget::paintEvent(QPaintEvent*) {
+void SurfaceWidget::paintEvent(QPaintEvent* event) {
+    // Only the part asked for: a label moving over the surface uncovers a strip of it, not all of it.
     QPainter painter(this);
-    painter.drawImage(0, 0, *image_);
+    const QRect area = event->rect() & image_->rect();
+    painter.drawImage(area.topLeft(), *image_, area);
 }
 
 void SurfaceWidget::mousePressEvent(QMouseEvent* event) {
@@ -202,6 +205,68 @@ void ListWidget::dropEvent(QDropEvent* event) {
         if (dropped)
             dropped(data, effect, button, shift, x, y);
     });
+}
+
+TextLabel::TextLabel(std::function<void()> click) : click_(std::move(click)) {
+    setTextFormat(Qt::PlainText);
+    QLabel::setAlignment(alignment_);
+    text_.setTextFormat(Qt::PlainText);
+    layOut();
+}
+
+void TextLabel::setText(const QString& text) {
+    if (text == text_.text())
+        return;
+    text_.setText(text);
+    layOut();
+    // The label's own text, for screen readers; it repaints the label.
+    QLabel::setText(text);
+}
+
+void TextLabel::setAlignment(Qt::Alignment alignment) {
+    if (alignment == alignment_)
+        return;
+    alignment_ = alignment;
+    QLabel::setAlignment(alignment);
+}
+
+void TextLabel::layOut() {
+    text_.prepare(QTransform(), font());
+    ++layouts_;
+}
+
+void TextLabel::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) {
+        layOut();
+        update();
+    }
+    QLabel::changeEvent(event);
+}
+
+void TextLabel::paintEvent(QPaintEvent*) {
+    if (text_.text().isEmpty())
+        return;
+    QPainter painter(this);
+    painter.setFont(font());
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    const QSizeF size = text_.size();
+    QPointF at(0, 0);
+    if (alignment_ & Qt::AlignRight)
+        at.setX(width() - size.width());
+    else if (alignment_ & Qt::AlignHCenter)
+        at.setX((width() - size.width()) / 2);
+    if (alignment_ & Qt::AlignBottom)
+        at.setY(height() - size.height());
+    else if (alignment_ & Qt::AlignVCenter)
+        at.setY((height() - size.height()) / 2);
+    painter.drawStaticText(at, text_);
+}
+
+void TextLabel::mouseReleaseEvent(QMouseEvent* event) {
+    if (rect().contains(event->position().toPoint()) && click_)
+        click_();
+    QLabel::mouseReleaseEvent(event);
 }
 
 } // namespace rt

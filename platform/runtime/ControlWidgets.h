@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QStaticText>
 #include <QWidget>
 #include <functional>
 
@@ -103,6 +104,32 @@ class ListWidget : public QListWidget {
 
   private:
     int extent_ = 0;
+};
+
+// A label's text: laid out once per caption and font, not at every paint (a scrolling title repaints often).
+// A QLabel to everyone else (screen readers see static text), it paints like a plain-text label: the
+// palette's window text, aligned in the widget, no wrapping, over the widget's own background. A press is
+// the label's; a release inside clicks.
+class TextLabel : public QLabel {
+  public:
+    explicit TextLabel(std::function<void()> click);
+    void setText(const QString& text);
+    void setAlignment(Qt::Alignment alignment);
+    // How many times the text was laid out (tests).
+    int layouts() const { return layouts_; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    void layOut();
+    QStaticText text_;
+    Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignTop;
+    std::function<void()> click_;
+    int layouts_ = 0;
 };
 
 } // namespace rt

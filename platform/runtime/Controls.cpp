@@ -168,12 +168,10 @@ QFont qFontOf(const FontSpec& wanted) {
 // ---- Label ----
 
 Label::Label(Container& parent) : Control(parent, Kind::Windowless) {
-    label_ = new ClickableLabel([this] {
+    label_ = new TextLabel([this] {
         if (onClick)
             dispatch(onClick);
     });
-    label_->setTextFormat(Qt::PlainText);
-    label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label_->setFont(qFontOf(FontSpec{}));
     attachWidget(label_);
     applyLook();

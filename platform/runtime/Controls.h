@@ -29,6 +29,7 @@ enum ScaleModeValue : int { kScaleTwips = 1, kScalePixels = 3 };
 constexpr int kTwipsPerPixel = 15;
 
 class Control;
+class TextLabel;
 
 // Mouse report arguments, by reference as the handlers receive them.
 using MouseHandler = std::function<void(std::int16_t& button, std::int16_t& shift, float& x, float& y)>;
@@ -142,7 +143,7 @@ class Label : public Control {
   private:
     void applyLook();
     void fitToCaption();
-    QLabel* label_;
+    TextLabel* label_;
     String caption_;
     bool autoSize_ = false;
     int backStyle_ = kOpaque;

@@ -153,4 +153,12 @@ void installKeyPreviewFilter() {
     qApp->installEventFilter(filter);
 }
 
+// A minimised window is not seen: its timers go on moving its controls, but nothing is painted until it
+// is restored, which repaints it whole.
+void FormWidget::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange)
+        setUpdatesEnabled(!(windowState() & Qt::WindowMinimized));
+    QWidget::changeEvent(event);
+}
+
 } // namespace rt

@@ -4,30 +4,119 @@
 
 #include <QTimer>
 #include <algorithm>
+#include <vector>
 
 namespace rt {
 
-Timer::Timer(int intervalMs, bool enabled)
-    : interval_(intervalMs), enabled_(enabled), timer_(std::make_unique<QTimer>()) {
-    timer_->setTimerType(Qt::PreciseTimer);
-    QObject::connect(timer_.get(), &QTimer::timeout, [this] { tick(); });
-    apply();
+namespace {
+using Clock = std::chrono::steady_clock;
+constexpr std::chrono::milliseconds kTick{Timer::kPlatformTickMs};
+// A wake-up this close to a due time serves it: the system's timers are only as exact as a millisecond.
+constexpr std::chrono::milliseconds kLateness{2};
+} // namespace
+
+// The one clock behind every running timer: a single-shot wake-up at the next platform tick on which some
+// timer is due, and none while no timer runs.
+class PlatformTick {
+  public:
+    static PlatformTick& instance() {
+        // Lives to the end of the process, so timers destroyed during shutdown still find it.
+        static auto* tick = new PlatformTick;
+        return *tick;
+    }
+
+    void add(Timer* timer) {
+        if (std::find(timers_.begin(), timers_.end(), timer) == timers_.end())
+            timers_.push_back(timer);
+        schedule();
+    }
+
+    void remove(Timer* timer) {
+        timers_.erase(std::remove(timers_.begin(), timers_.end(), timer), timers_.end());
+        schedule();
+    }
+
+  private:
+    PlatformTick() {
+        wake_.setSingleShot(true);
+        wake_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&wake_, &QTimer::timeout, [this] { fireDue(); });
+    }
+
+    // The first tick of the grid at or after `time` (the grid starts where the process first needed it).
+    Clock::time_point gridTickAtOrAfter(Clock::time_point time) const {
+        if (time <= epoch_)
+            return epoch_;
+        const auto ticks = (time - epoch_ - kLateness + kTick - Clock::duration(1)) / kTick;
+        return epoch_ + std::max<Clock::duration::rep>(ticks, 0) * kTick;
+    }
+
+    void schedule() {
+        if (timers_.empty()) {
+            wake_.stop();
+            return;
+        }
+        if (epoch_ == Clock::time_point{})
+            epoch_ = Clock::now();
+        Clock::time_point earliest = timers_.front()->due_;
+        for (const Timer* timer : timers_)
+            earliest = std::min(earliest, timer->due_);
+        const auto at = gridTickAtOrAfter(earliest);
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(at - Clock::now());
+        wake_.start(int(std::max<std::chrono::milliseconds::rep>(wait.count(), 0)));
+    }
+
+    void fireDue() {
+        const auto now = Clock::now();
+        // Handlers may start, stop or destroy timers, or pump events that come back here: each due timer
+        // is checked again just before its tick.
+        struct Due {
+            Timer* timer;
+            std::uint64_t serial;
+        };
+        std::vector<Due> due;
+        for (Timer* timer : timers_) {
+            if (timer->due_ > now + kLateness)
+                continue;
+            due.push_back({timer, timer->serial_});
+            // The next due time keeps the timer's rate; ticks missed while the program was busy are dropped.
+            const auto period = std::chrono::milliseconds(std::max(timer->interval_, Timer::kPlatformTickMs));
+            timer->due_ += period;
+            if (timer->due_ <= now)
+                timer->due_ = now + period;
+        }
+        schedule();
+        for (const Due& entry : due) {
+            if (std::find(timers_.begin(), timers_.end(), entry.timer) == timers_.end() ||
+                entry.timer->serial_ != entry.serial)
+                continue;
+            entry.timer->tick();
+        }
+    }
+
+    std::vector<Timer*> timers_;
+    QTimer wake_;
+    Clock::time_point epoch_{};
+};
+
+Timer::Timer(int intervalMs, bool enabled) : interval_(intervalMs), enabled_(enabled) {
+    apply(true);
 }
 
-Timer::~Timer() = default;
+Timer::~Timer() {
+    if (running_)
+        PlatformTick::instance().remove(this);
+}
 
 void Timer::setInterval(int milliseconds) {
+    const bool changed = milliseconds != interval_;
     interval_ = milliseconds;
-    apply();
+    apply(changed);
 }
 
 void Timer::setEnabled(bool enabled) {
     enabled_ = enabled;
-    apply();
-}
-
-bool Timer::isRunning() const {
-    return timer_->isActive();
+    apply(false);
 }
 
 void Timer::tick() {
@@ -35,16 +124,24 @@ void Timer::tick() {
         dispatch(onTimer);
 }
 
-void Timer::apply() {
+void Timer::apply(bool restart) {
     // An interval of 0 keeps the timer silent, as the runtime's timer does.
-    if (!enabled_ || interval_ <= 0) {
-        timer_->stop();
+    const bool run = enabled_ && interval_ > 0;
+    if (!run) {
+        if (running_)
+            PlatformTick::instance().remove(this);
+        running_ = false;
         return;
     }
-    const int period = std::max(interval_, kPlatformTickMs);
-    if (timer_->isActive() && timer_->interval() == period)
+    // Enabling a running timer again leaves its rhythm alone; a new interval starts it afresh.
+    if (running_ && !restart)
         return;
-    timer_->start(period);
+    running_ = true;
+    // Unique across timers, so a timer made where a destroyed one lay is never taken for it.
+    static std::uint64_t lastSerial = 0;
+    serial_ = ++lastSerial;
+    due_ = Clock::now() + std::chrono::milliseconds(std::max(interval_, kPlatformTickMs));
+    PlatformTick::instance().add(this);
 }
 
 } // namespace rt

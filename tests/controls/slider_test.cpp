@@ -589,3 +589,32 @@ TEST(SliderBag, AValueThatCannotBeConvertedStopsTheLoadAtItsKey) {
 }
 
 } // namespace
+
+// The position timer sets the seek bar 40 times a second; only a thumb that moves a pixel is drawn again.
+TEST(SliderDrawing, AValueOnTheSamePixelDrawsNothingAndAMovedThumbIsDrawn) {
+    ControlsHost host;
+    SliderRig time = sliderTime(host, 300);
+    time.slider.setValue(100); // 63.67: pixel 64
+    ASSERT_EQ(time.slider.barPos(), 64);
+    const qint64 drawn = time.slider.track().image().cacheKey();
+    time.slider.setValue(101); // 64.3: still pixel 64
+    time.slider.setMax(300);
+    EXPECT_EQ(time.slider.Value(), 101);
+    EXPECT_EQ(time.slider.track().image().cacheKey(), drawn);
+
+    time.slider.setValue(102); // 64.94: pixel 65
+    EXPECT_EQ(time.slider.barPos(), 65);
+    EXPECT_NE(time.slider.track().image().cacheKey(), drawn);
+    EXPECT_EQ(time.trackPixel(64), kProgress);
+    EXPECT_EQ(time.trackPixel(65), kThumb);
+
+    // Scribbled on from outside, the track is drawn again even for the same pixel.
+    const_cast<QImage&>(time.slider.track().image()).setPixel(150, 5, qRgb(1, 1, 1));
+    time.slider.setValue(102);
+    EXPECT_EQ(time.trackPixel(150, 5), kTrack);
+    // A new look for the same pixel is drawn too: the hover thumb replaces the normal one.
+    std::int16_t none = 0;
+    float x = 150, y = 2;
+    time.slider.picBack_MouseMove(none, none, x, y);
+    EXPECT_EQ(time.trackPixel(65), kThumbOver);
+}

@@ -1,8 +1,10 @@
 // The intrinsic controls: what the windows rely on beyond Qt's own behaviour.
+#include "platform/runtime/ControlWidgets.h"
 #include "platform/runtime/Form.h"
 #include "tests/support/ControlsHost.h"
 
 #include <QBuffer>
+#include <QLabel>
 #include <QListWidget>
 #include <QScrollBar>
 #include <gtest/gtest.h>
@@ -72,6 +74,35 @@ TEST(Label, AutoSizeFollowsTheCaption) {
     label.setCaption("  >>>> a much longer title of a song -- 03:12 <<<< ");
     EXPECT_GT(label.Width(), shortWidth);
     EXPECT_GT(label.Height(), 0);
+}
+
+// A label lays its text out once per caption, and paints what a plain-text QLabel paints.
+TEST(Label, PaintsLikeAPlainTextLabelAndLaysOutOncePerCaption) {
+    for (const Qt::Alignment horizontal : {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight}) {
+        rt::TextLabel ours(nullptr);
+        QLabel theirs;
+        theirs.setTextFormat(Qt::PlainText);
+        for (QWidget* label : {static_cast<QWidget*>(&ours), static_cast<QWidget*>(&theirs)}) {
+            label->setFont(rt::qFontOf({"MS Sans Serif", 8.25, true}));
+            QPalette palette = label->palette();
+            palette.setColor(QPalette::WindowText, QColor(200, 230, 120));
+            palette.setColor(QPalette::Window, QColor(20, 30, 40));
+            label->setPalette(palette);
+            label->setAutoFillBackground(true);
+            label->resize(160, 20);
+        }
+        ours.setAlignment(horizontal | Qt::AlignTop);
+        theirs.setAlignment(horizontal | Qt::AlignTop);
+        ours.setText("  >>>> Take 1.wav -- 02:05 <<<< ");
+        theirs.setText(ours.text());
+        EXPECT_TRUE(ours.grab().toImage() == theirs.grab().toImage()) << int(horizontal);
+        const int layouts = ours.layouts();
+        ours.grab();
+        ours.setText(ours.text());
+        EXPECT_EQ(ours.layouts(), layouts) << "painting again or the same caption lays nothing out";
+        ours.setText("00:05");
+        EXPECT_EQ(ours.layouts(), layouts + 1);
+    }
 }
 
 TEST(ListBox, ScrollsSidewaysOverTheExtentItWasGiven) {

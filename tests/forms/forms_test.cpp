@@ -14,6 +14,10 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
 namespace {
 
 struct Design {
@@ -235,6 +239,33 @@ TEST(Timer, RunsNoFasterThanThePlatformTickAndIsReallyOffWhenDisabled) {
     timer.setEnabled(true);
     timer.setInterval(0);
     EXPECT_FALSE(timer.isRunning());
+}
+
+// Timers running together wake the program together: every tick comes on the platform tick, and a slower
+// timer keeps its own rate on average.
+TEST(Timer, TimersRunningTogetherTickOnTheSamePlatformTicksAtTheirOwnRates) {
+    using Clock = std::chrono::steady_clock;
+    rt::Timer title(1, true);
+    rt::Timer position(25, true);
+    std::vector<Clock::time_point> titleTicks;
+    std::vector<Clock::time_point> positionTicks;
+    title.onTimer = [&] { titleTicks.push_back(Clock::now()); };
+    position.onTimer = [&] { positionTicks.push_back(Clock::now()); };
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 500)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    title.setEnabled(false);
+    position.setEnabled(false);
+    ASSERT_GT(positionTicks.size(), 5u);
+    EXPECT_LE(positionTicks.size(), 500u / 25 + 1);
+    EXPECT_LT(positionTicks.size(), titleTicks.size());
+    for (const Clock::time_point tick : positionTicks) {
+        const bool shared = std::any_of(titleTicks.begin(), titleTicks.end(), [&](Clock::time_point other) {
+            return std::chrono::abs(other - tick) < std::chrono::milliseconds(1);
+        });
+        EXPECT_TRUE(shared) << "a position tick with a wake-up of its own";
+    }
 }
 
 TEST(Graveyard, WaitsForTheOutermostDispatch) {

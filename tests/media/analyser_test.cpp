@@ -6,6 +6,8 @@
 #include "platform/media/GstMediaPlayer.h"
 #include "platform/win/Drives.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -167,6 +169,41 @@ TEST(AnalyserViewTest, DrawsBarsInTheGradientOverADarkBackground) {
     const QColor background = picture.pixelColor(2, 2);
     EXPECT_GT(inBar.green(), 120);
     EXPECT_LT(background.lightness(), 40);
+}
+
+// What the screen shows of the view, once pending paints are done.
+QImage viewOnScreen(const rt::AnalyserView& view) {
+    QCoreApplication::processEvents();
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(view.winId())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32)
+        .copy(view.rect());
+}
+
+// Each frame paints only the rows of bars and caps that moved; the screen still equals a fresh paint, and a
+// frame that moves no pixel paints nothing.
+TEST(AnalyserViewTest, PaintsOnlyWhatMovedAndNothingWhenNothingMoves) {
+    rt::AnalyserView view;
+    view.resize(311, 303);
+    view.show();
+    ASSERT_TRUE(waitUntil([&] { return view.isShown(); }));
+    runEventsFor(50);
+    for (const double hz : {200.0, 200.0, 1000.0, 5000.0, 5000.0, 300.0}) {
+        view.showSpectrum(toneAt(hz), kRate);
+        runEventsFor(10);
+        EXPECT_TRUE(viewOnScreen(view) == view.grab().toImage().convertToFormat(QImage::Format_RGB32)) << hz;
+    }
+    view.endOfSpectrum();
+    ASSERT_TRUE(waitUntil([&] { return !view.isFalling(); }, 5000));
+    runEventsFor(50);
+    EXPECT_TRUE(viewOnScreen(view) == view.grab().toImage().convertToFormat(QImage::Format_RGB32));
+    const int paints = view.paintCount();
+    const std::vector<float> silence(kBands, kSilenceDb);
+    for (int frame = 0; frame < 5; ++frame)
+        view.showSpectrum(silence, kRate);
+    runEventsFor(50);
+    EXPECT_EQ(view.paintCount(), paints);
 }
 
 class EngineSpectrumTest : public ::testing::Test {

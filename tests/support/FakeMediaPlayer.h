@@ -41,12 +41,17 @@ class FakeMediaPlayer final : public MediaPlayer {
     void clearCalls() { calls_.clear(); }
     int count(Call call) const;
     AnalyserView* spectrumView() const { return view_; }
+    // How many times the position was read.
+    int positionReads() const { return positionReads_; }
 
   protected:
     void playMedia() override;
     void pauseMedia() override;
     void stopMedia() override;
-    double position() const override { return position_; }
+    double position() const override {
+        ++positionReads_;
+        return position_;
+    }
     void seekTo(double seconds) override;
     int volumeLevel() const override { return volume_; }
     void applyVolume(int volume) override;
@@ -60,6 +65,7 @@ class FakeMediaPlayer final : public MediaPlayer {
     bool hasMedia_ = false;
     int state_ = kUndefined;
     double position_ = 0;
+    mutable int positionReads_ = 0;
     double duration_ = 0;
     String status_;
     int volume_ = kDefaultVolume;

@@ -1,0 +1,276 @@
+// What playback costs: a generated 44.1 kHz stereo WAV played through the real GStreamer engine, first by the
+// engine alone (no windows; its spectrum view shown or hidden, so the spectrum branch is on or off), then by
+// the whole program (main window shown, spectrum window hidden or shown). Each case reports CPU as a
+// percentage of one core and wake-ups per second (voluntary and involuntary context switches of every
+// thread, from /proc), the median of a few windows of playback; the program's cases also report their ratio
+// to the engine alone with the same spectrum branch state. A last case rests the pointer on a button with
+// nothing playing: the hover poll alone. Offscreen unless QT_QPA_PLATFORM says otherwise (xcb with an X
+// server, Xvfb included, gives the round trips a real display costs).
+#include "platform/media/AnalyserView.h"
+#include "platform/media/MediaPlayer.h"
+#include "platform/runtime/Application.h"
+#include "platform/runtime/Timer.h"
+#include "player/Player.h"
+#include "player/SA.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+#include <QtEndian>
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <vector>
+
+namespace {
+
+constexpr int kSampleRate = 44100;
+constexpr int kChannels = 2;
+constexpr int kBytesPerSample = 2;
+// Long enough for every window of a case to fall inside the media.
+constexpr double kFileSeconds = 30;
+constexpr int kSettleMs = 500;
+constexpr int kWindowMs = 3000;
+constexpr int kWindows = 3;
+constexpr int kStartDeadlineMs = 10000;
+constexpr int kStartPollMs = 5;
+constexpr double kPercent = 100;
+
+template <class T> void appendLittle(QByteArray& bytes, T value) {
+    value = qToLittleEndian(value);
+    bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+// A 16-bit stereo WAV of a tone sweeping from 100 Hz to 10 kHz, so the spectrum keeps moving.
+QString writeWav(const QString& folder) {
+    const auto frames = std::uint32_t(kFileSeconds * kSampleRate);
+    const std::uint32_t dataBytes = frames * kChannels * kBytesPerSample;
+    QByteArray bytes("RIFF");
+    appendLittle<std::uint32_t>(bytes, 36 + dataBytes);
+    bytes.append("WAVEfmt ");
+    appendLittle<std::uint32_t>(bytes, 16);
+    appendLittle<std::uint16_t>(bytes, 1);
+    appendLittle<std::uint16_t>(bytes, kChannels);
+    appendLittle<std::uint32_t>(bytes, kSampleRate);
+    appendLittle<std::uint32_t>(bytes, kSampleRate * kChannels * kBytesPerSample);
+    appendLittle<std::uint16_t>(bytes, kChannels * kBytesPerSample);
+    appendLittle<std::uint16_t>(bytes, 16);
+    bytes.append("data");
+    appendLittle<std::uint32_t>(bytes, dataBytes);
+    bytes.reserve(bytes.size() + qsizetype(dataBytes));
+    double phase = 0;
+    for (std::uint32_t frame = 0; frame < frames; ++frame) {
+        const double hz = 100 * std::pow(100.0, double(frame) / frames);
+        phase += 2 * std::numbers::pi * hz / kSampleRate;
+        const auto sample = std::int16_t(std::lround(12000 * std::sin(phase)));
+        appendLittle<std::int16_t>(bytes, sample);
+        appendLittle<std::int16_t>(bytes, sample);
+    }
+    const QString path = QDir(folder).filePath("playback.wav");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return {};
+    return path;
+}
+
+QString windowsPathOf(const QString& hostPath) {
+    return "C:" + QString(hostPath).replace('/', '\\');
+}
+
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Context switches of every live thread of the process: each is a wake-up or a preemption.
+long long contextSwitches() {
+    long long total = 0;
+    for (const QString& task : QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile status("/proc/self/task/" + task + "/status");
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("voluntary_ctxt_switches:") || line.startsWith("nonvoluntary_ctxt_switches:"))
+                total += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+    }
+    return total;
+}
+
+void runEventLoopFor(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+template <class Condition> bool pumpUntil(Condition&& condition) {
+    QDeadlineTimer deadline(kStartDeadlineMs);
+    QTimer wakeUp;
+    wakeUp.start(kStartPollMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+struct Cost {
+    double cpuPercent = 0;
+    double wakeUpsPerSecond = 0;
+};
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The event loop left to itself for a few windows; the median of each figure.
+Cost measure() {
+    runEventLoopFor(kSettleMs);
+    std::vector<double> cpu;
+    std::vector<double> wakeUps;
+    for (int window = 0; window < kWindows; ++window) {
+        QElapsedTimer wall;
+        wall.start();
+        const double cpuBefore = cpuSeconds();
+        const long long switchesBefore = contextSwitches();
+        runEventLoopFor(kWindowMs);
+        const double seconds = double(wall.nsecsElapsed()) / 1e9;
+        cpu.push_back(kPercent * (cpuSeconds() - cpuBefore) / seconds);
+        wakeUps.push_back(double(contextSwitches() - switchesBefore) / seconds);
+    }
+    return {median(cpu), median(wakeUps)};
+}
+
+QString& wavPath() {
+    static QString path;
+    return path;
+}
+
+// The engine alone's figures, by spectrum branch (0 off, 1 on), for the program's ratios.
+Cost& engineAlone(int spectrum) {
+    static Cost costs[2];
+    return costs[spectrum];
+}
+
+void report(benchmark::State& state, const Cost& cost) {
+    state.counters["cpu_percent_of_one_core"] = cost.cpuPercent;
+    state.counters["wakeups_per_s"] = cost.wakeUpsPerSecond;
+}
+
+void EngineAlone(benchmark::State& state) {
+    const int spectrum = int(state.range(0));
+    auto engine = rt::createMediaPlayer();
+    rt::AnalyserView view;
+    view.resize(311, 303);
+    if (spectrum)
+        view.show();
+    engine->attachAnalyserView(&view);
+    for (auto _ : state) {
+        engine->setURL(windowsPathOf(wavPath()));
+        if (!pumpUntil([&] { return engine->playState() == rt::MediaPlayer::kPlaying; }))
+            return state.SkipWithError("the engine did not start playing");
+        engineAlone(spectrum) = measure();
+        engine->setURL({});
+        state.SetIterationTime(double(kWindows * kWindowMs) / 1000);
+    }
+    report(state, engineAlone(spectrum));
+}
+
+void WholeProgram(benchmark::State& state) {
+    const int spectrum = int(state.range(0));
+    player::Player& main = player::player();
+    main.Show();
+    player::sa().setVisible(spectrum != 0);
+    rt::MediaPlayer& engine = player::sa().engine();
+    Cost cost;
+    for (auto _ : state) {
+        // As the playlist starts an entry: the address starts the media, then the transport's play.
+        engine.setURL(windowsPathOf(wavPath()));
+        main.Control_Click(0);
+        if (!pumpUntil([&] { return engine.playState() == rt::MediaPlayer::kPlaying; }))
+            return state.SkipWithError("the program did not start playing");
+        cost = measure();
+        main.Control_Click(2);
+        engine.setURL({});
+        state.SetIterationTime(double(kWindows * kWindowMs) / 1000);
+    }
+    player::sa().setVisible(false);
+    report(state, cost);
+    const Cost& alone = engineAlone(spectrum);
+    if (alone.cpuPercent > 0)
+        state.counters["cpu_ratio_to_engine"] = cost.cpuPercent / alone.cpuPercent;
+    if (alone.wakeUpsPerSecond > 0)
+        state.counters["wakeup_ratio_to_engine"] = cost.wakeUpsPerSecond / alone.wakeUpsPerSecond;
+    state.counters["running_timers_after_stop"] =
+        double(main.d().TimerTime.isRunning() + main.d().TimerDisplay.isRunning());
+}
+
+// The pointer rests on the open button with nothing playing: only its hover poll runs.
+void HoverPollAtRest(benchmark::State& state) {
+    player::Player& main = player::player();
+    main.Show();
+    QWidget* button = main.d().Open.widget();
+    const QPoint centre = button->rect().center();
+    QCursor::setPos(button->mapToGlobal(centre));
+    QMouseEvent move(QEvent::MouseMove, centre, button->mapToGlobal(centre), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(button, &move);
+    Cost cost;
+    for (auto _ : state) {
+        cost = measure();
+        state.SetIterationTime(double(kWindows * kWindowMs) / 1000);
+    }
+    report(state, cost);
+    state.counters["hover_poll_running"] = main.d().Open.overTimer().isRunning();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    rt::Application app(argc, argv);
+    QTemporaryDir folder;
+    wavPath() = writeWav(folder.path());
+    if (wavPath().isEmpty())
+        return 1;
+    // The program as it starts (the main window loads its hidden spectrum window and its engine); it idles,
+    // with no timer running, while the engine alone is measured.
+    player::player().load();
+
+    const auto registerCase = [](const char* name, auto function, const char* argName) {
+        auto* bench = benchmark::RegisterBenchmark(name, function)
+                          ->Iterations(1)
+                          ->UseManualTime()
+                          ->Unit(benchmark::kMillisecond);
+        if (argName)
+            bench->ArgName(argName)->Arg(0)->Arg(1);
+        return bench;
+    };
+    registerCase("EngineAlone", EngineAlone, "spectrum");
+    registerCase("WholeProgram", WholeProgram, "spectrum_window");
+    registerCase("HoverPollAtRest", HoverPollAtRest, nullptr);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
