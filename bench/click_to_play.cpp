@@ -1,7 +1,7 @@
 // A click on a playlist line to the engine playing it, against the engine alone loading the same file; and
 // the search of 20 drives for a file none holds, against a plain existence check of the 20 candidates.
+#include "platform/base/Events.h"
 #include "platform/media/MediaPlayer.h"
-#include "platform/runtime/Events.h"
 #include "platform/runtime/Form.h"
 #include "platform/win/Drives.h"
 #include "player/Player.h"

@@ -1,6 +1,6 @@
 // The event pump is called after every byte of a project scan: a call within a millisecond of the last one
 // must cost next to nothing.
-#include "platform/runtime/Events.h"
+#include "platform/base/Events.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -2,8 +2,8 @@
 // own road from main(): the application object, the main window's load (which creates the hidden spectrum
 // window with its GStreamer engine), the show and the first paint. The warm figure is the same load, show
 // and paint again once the platform is up. Offscreen unless QT_QPA_PLATFORM says otherwise.
+#include "platform/base/Events.h"
 #include "platform/runtime/Application.h"
-#include "platform/runtime/Events.h"
 #include "platform/runtime/Form.h"
 #include "player/Player.h"
 

@@ -1,8 +1,8 @@
 // The project scan on a generated 50 MB project with 5,000 audio paths, against a plain sequential read of
 // the same file in the same run: its throughput ratio, the longest gap between two pumps of the user
 // interface, and the memory it grows by.
+#include "platform/base/Events.h"
 #include "platform/media/MediaPlayerControl.h"
-#include "platform/runtime/Events.h"
 #include "platform/runtime/NumberedFiles.h"
 #include "platform/win/Drives.h"
 #include "player/Player.h"

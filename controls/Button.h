@@ -2,7 +2,7 @@
 // The picture-drawn push button every window uses for its commands: four state pictures over a background
 // colour and picture, hover followed by a 10 ms poll, and the nine events of the control.
 #include "controls/Flag.h"
-#include "platform/runtime/Picture.h"
+#include "platform/base/Picture.h"
 #include "platform/runtime/PropertyBag.h"
 #include "platform/runtime/Timer.h"
 #include "platform/runtime/UserControl.h"

@@ -1,6 +1,6 @@
 #include "controls/RegionFromBitmap.h"
 
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/Modules.h"
 #include "platform/win/Windows.h"

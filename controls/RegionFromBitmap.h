@@ -2,10 +2,10 @@
 // Gives a skinned window the shape of its picture: pixels of one key colour become see-through, through
 // colour-keyed layering where the desktop composites, otherwise through a window region built from the
 // window's own pixels.
+#include "platform/base/Text.h"
 #include "platform/runtime/Controls.h"
 #include "platform/runtime/Form.h"
 #include "platform/runtime/Numbers.h"
-#include "platform/runtime/Text.h"
 #include "platform/win/Handles.h"
 
 #include <cstdint>

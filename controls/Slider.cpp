@@ -1,6 +1,6 @@
 #include "controls/Slider.h"
 
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 #include "platform/runtime/Numbers.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/PointerWatch.h"

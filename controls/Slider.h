@@ -3,8 +3,8 @@
 // normal, pressed and hover look, all kept in hidden picture boxes and copied onto the shown track. Its
 // Value maps linearly onto the thumb's place in pixels and back, halves to the even neighbour.
 #include "controls/Flag.h"
+#include "platform/base/Picture.h"
 #include "platform/runtime/Controls.h"
-#include "platform/runtime/Picture.h"
 #include "platform/runtime/PropertyBag.h"
 #include "platform/runtime/Timer.h"
 #include "platform/runtime/UserControl.h"

@@ -1,6 +1,6 @@
 #include "controls/StoredBags.h"
 
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 #include "platform/runtime/SkinCatalog.h"
 
 #include <climits>

@@ -5,7 +5,7 @@
 #include "controls/Button.h"
 #include "controls/Slider.h"
 #include "fuzz/FuzzRecipe.h"
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 #include "platform/runtime/Form.h"
 #include "platform/runtime/Numbers.h"
 #include "platform/runtime/PropertyBag.h"

@@ -2,7 +2,7 @@
 // Random bytes rarely get past the magic, so each input is also used as a recipe for a valid bag, which is
 // saved, checked for a faithful round trip, then damaged where the input says and loaded again.
 #include "fuzz/FuzzRecipe.h"
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 #include "platform/runtime/PropertyBag.h"
 
 #include <QBuffer>

@@ -2,7 +2,7 @@
 
 #include "controls/RegionFromBitmap.h"
 #include "controls/StoredBags.h"
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 #include "platform/runtime/SkinCatalog.h"
 #include "player/Player.h"
 #include "player/WindowBehaviour.h"

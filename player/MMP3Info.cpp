@@ -1,6 +1,6 @@
 #include "player/MMP3Info.h"
 
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 #include "platform/runtime/NumberedFiles.h"
 #include "platform/shell/MessageBox.h"
 #include "platform/win/FileSystem.h"

@@ -1,6 +1,6 @@
 #pragma once
 // The ID3v1 tag among the last bytes of an MP3 file: title, artist, album, year and comment.
-#include "platform/runtime/Text.h"
+#include "platform/base/Text.h"
 
 namespace player {
 

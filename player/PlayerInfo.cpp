@@ -1,7 +1,7 @@
 // The main window's file information: the Info button, the WAV header and MP3 tag readers, and the about
 // window's toggle.
-#include "platform/runtime/Errors.h"
-#include "platform/runtime/Events.h"
+#include "platform/base/Errors.h"
+#include "platform/base/Events.h"
 #include "platform/runtime/NumberedFiles.h"
 #include "platform/win/FileSystem.h"
 #include "player/Acerca.h"

@@ -1,8 +1,8 @@
 // The main window's open button: the audio files picked in the open dialog replace the playlist.
+#include "platform/base/Errors.h"
+#include "platform/base/Text.h"
 #include "platform/media/MediaPlayer.h"
-#include "platform/runtime/Errors.h"
 #include "platform/runtime/Numbers.h"
-#include "platform/runtime/Text.h"
 #include "player/InfoFile.h"
 #include "player/Player.h"
 #include "player/SA.h"

@@ -1,6 +1,6 @@
 #include "playlist/Buscar.h"
 
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 #include "platform/win/FileSystem.h"
 #include "player/Player.h"
 #include "playlist/PlayList.h"

@@ -1,6 +1,6 @@
 #include "playlist/ListWidth.h"
 
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 #include "platform/runtime/Form.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/Windows.h"

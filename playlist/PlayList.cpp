@@ -2,8 +2,8 @@
 
 #include "controls/RegionFromBitmap.h"
 #include "controls/StoredBags.h"
-#include "platform/runtime/Errors.h"
-#include "platform/runtime/Events.h"
+#include "platform/base/Errors.h"
+#include "platform/base/Events.h"
 #include "platform/runtime/SkinCatalog.h"
 #include "player/InfoFile.h"
 #include "player/Player.h"

@@ -1,7 +1,7 @@
 // Loading a drop of project files, folders and audio files into the playlist, and the load time.
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
+#include "platform/base/Text.h"
 #include "platform/runtime/Numbers.h"
-#include "platform/runtime/Text.h"
 #include "platform/win/FileSystem.h"
 #include "player/InfoFile.h"
 #include "player/Player.h"

@@ -1,6 +1,6 @@
 // Playing a clicked line of the playlist, and the search of the other drives for a file that has moved.
+#include "platform/base/Text.h"
 #include "platform/media/MediaPlayer.h"
-#include "platform/runtime/Text.h"
 #include "platform/win/Drives.h"
 #include "platform/win/FileSystem.h"
 #include "player/InfoFile.h"

@@ -1,5 +1,5 @@
 // The project scanner: validates a .vip project and extracts the audio paths it references.
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 #include "platform/runtime/NumberedFiles.h"
 #include "platform/win/FileSystem.h"
 #include "player/Player.h"

@@ -1,6 +1,6 @@
 #pragma once
 // The playlist's lines, its only data: the kinds every writer writes and the two rules readers use.
-#include "platform/runtime/Text.h"
+#include "platform/base/Text.h"
 
 #include <cstdint>
 

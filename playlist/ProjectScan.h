@@ -3,7 +3,7 @@
 // "LISTmdrl" chunk, and the audio paths between them. Reads go through one fixed buffer, and the user
 // interface is pumped every block of bytes rather than after each one; the effects (paths added, bar
 // values) come in the same order as a byte-by-byte reading gives them.
-#include "platform/runtime/Text.h"
+#include "platform/base/Text.h"
 
 #include <cstdint>
 #include <vector>

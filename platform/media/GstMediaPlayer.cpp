@@ -1,7 +1,7 @@
 #include "platform/media/GstMediaPlayer.h"
 
+#include "platform/base/Errors.h"
 #include "platform/media/AnalyserView.h"
-#include "platform/runtime/Errors.h"
 #include "platform/win/Drives.h"
 #include "platform/win/HostNames.h"
 

@@ -1,6 +1,6 @@
 #include "platform/media/MediaPlayer.h"
 
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 
 #include <cmath>
 

@@ -2,7 +2,7 @@
 // The media engine as the player windows see it: a media address, transport controls, loudness and balance,
 // the loaded media's description, a play state and a status line. The GStreamer engine and the test fake
 // implement it.
-#include "platform/runtime/Text.h"
+#include "platform/base/Text.h"
 
 #include <memory>
 

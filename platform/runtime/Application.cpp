@@ -1,6 +1,6 @@
 #include "platform/runtime/Application.h"
 
-#include "platform/runtime/Events.h"
+#include "platform/base/Events.h"
 #include "platform/runtime/Form.h"
 
 #include <QApplication>

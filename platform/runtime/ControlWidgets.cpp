@@ -1,6 +1,6 @@
 #include "platform/runtime/ControlWidgets.h"
 
-#include "platform/runtime/Events.h"
+#include "platform/base/Events.h"
 #include "platform/shell/DropData.h"
 
 #include <QMimeData>

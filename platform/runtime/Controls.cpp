@@ -1,8 +1,8 @@
 #include "platform/runtime/Controls.h"
 
+#include "platform/base/Errors.h"
+#include "platform/base/Events.h"
 #include "platform/runtime/ControlWidgets.h"
-#include "platform/runtime/Errors.h"
-#include "platform/runtime/Events.h"
 
 #include <QCheckBox>
 #include <QFontMetrics>

@@ -1,8 +1,8 @@
 #pragma once
 // The windowing runtime's intrinsic controls and the containers that hold them. Places and sizes are in
 // the container's scale unit (twips or pixels); colours are 0x00BBGGRR values, system colours included.
-#include "platform/runtime/Picture.h"
-#include "platform/runtime/Text.h"
+#include "platform/base/Picture.h"
+#include "platform/base/Text.h"
 #include "platform/win/Handles.h"
 
 #include <QColor>

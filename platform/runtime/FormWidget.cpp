@@ -1,7 +1,7 @@
 #include "platform/runtime/FormWidget.h"
 
+#include "platform/base/Events.h"
 #include "platform/runtime/ControlWidgets.h"
-#include "platform/runtime/Events.h"
 #include "platform/shell/DropData.h"
 
 #include <QApplication>

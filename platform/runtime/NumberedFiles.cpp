@@ -1,6 +1,6 @@
 #include "platform/runtime/NumberedFiles.h"
 
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 #include "platform/win/Drives.h"
 #include "platform/win/HostNames.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // File access by number: one process-wide table of files opened for reading their bytes as stored.
 // Positions count from 1. Used from the user-interface thread only.
-#include "platform/runtime/Text.h"
+#include "platform/base/Text.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "platform/runtime/Numbers.h"
 
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 
 #include <QLocale>
 #include <algorithm>

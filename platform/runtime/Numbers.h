@@ -2,7 +2,7 @@
 // The runtime's number conversions and checked integer arithmetic: halves round to the even neighbour,
 // results outside the target type fail with an overflow (error 6) instead of wrapping, and numbers
 // become text the way the runtime writes them.
-#include "platform/runtime/Text.h"
+#include "platform/base/Text.h"
 
 #include <QChar>
 #include <cstdint>

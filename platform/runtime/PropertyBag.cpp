@@ -1,6 +1,6 @@
 #include "platform/runtime/PropertyBag.h"
 
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 
 #include <QtEndian>
 #include <algorithm>

@@ -2,8 +2,8 @@
 // The named values a host keeps for each placed control inside a window design, and their stored form.
 // Keys are kept in lower case and matched without regard to case; a value equal to the writer's default
 // is not stored, so reading it back yields the reader's default.
-#include "platform/runtime/Picture.h"
-#include "platform/runtime/Text.h"
+#include "platform/base/Picture.h"
+#include "platform/base/Text.h"
 
 #include <QByteArray>
 #include <QStringList>

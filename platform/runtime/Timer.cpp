@@ -1,6 +1,6 @@
 #include "platform/runtime/Timer.h"
 
-#include "platform/runtime/Events.h"
+#include "platform/base/Events.h"
 
 #include <QTimer>
 #include <algorithm>

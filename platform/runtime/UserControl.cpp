@@ -1,7 +1,7 @@
 #include "platform/runtime/UserControl.h"
 
+#include "platform/base/Events.h"
 #include "platform/runtime/ControlWidgets.h"
-#include "platform/runtime/Events.h"
 #include "platform/runtime/PropertyBag.h"
 #include "platform/win/Windows.h"
 

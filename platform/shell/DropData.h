@@ -1,7 +1,7 @@
 #pragma once
 // The data object of a drop: the file list of files and folders dragged from the file manager, as
 // Windows-style paths.
-#include "platform/runtime/Text.h"
+#include "platform/base/Text.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 // The runtime's message box: a modal box with a text, a title, an icon and a set of buttons, which returns
 // the button the person pressed. Tests answer it through a responder instead of a person.
-#include "platform/runtime/Text.h"
+#include "platform/base/Text.h"
 
 #include <functional>
 

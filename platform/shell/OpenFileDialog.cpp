@@ -1,6 +1,6 @@
 #include "platform/shell/OpenFileDialog.h"
 
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 #include "platform/win/Drives.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 // The open-file dialog control: the system sets its properties, calls ShowOpen and reads FileName back in
 // the result format of the original dialog (one file: its full path; several: the folder, then each name,
 // separated by NUL characters; cancel: "").
-#include "platform/runtime/Text.h"
+#include "platform/base/Text.h"
 
 #include <QStringList>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 // The drive table and the mapping between the system's Windows-style paths and host paths.
-#include "platform/runtime/Text.h"
+#include "platform/base/Text.h"
 
 #include <QByteArray>
 #include <QString>

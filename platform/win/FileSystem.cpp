@@ -1,10 +1,10 @@
 #include "platform/win/FileSystem.h"
 
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 #include "platform/win/Drives.h"
 #include "platform/win/HostNames.h"
 
-#include "platform/runtime/Events.h"
+#include "platform/base/Events.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,7 +1,7 @@
 #pragma once
 // The runtime's file services on host files: attributes, the one global directory listing (`Dir`), file
 // lengths and file titles. Paths are the system's Windows-style paths, mapped through the drive table.
-#include "platform/runtime/Text.h"
+#include "platform/base/Text.h"
 
 #include <QString>
 #include <cstdint>

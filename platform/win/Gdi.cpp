@@ -1,6 +1,6 @@
 #include "platform/win/Gdi.h"
 
-#include "platform/runtime/Picture.h"
+#include "platform/base/Picture.h"
 
 #include <QApplication>
 #include <QFontMetrics>

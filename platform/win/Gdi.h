@@ -2,7 +2,7 @@
 // The graphics calls the system makes (device contexts, bitmaps, transfers, regions, text extents), on
 // QImage and QRegion. Each does what the system relies on and no more; anything else fails as the
 // original calls fail, with 0 or false.
-#include "platform/runtime/Text.h"
+#include "platform/base/Text.h"
 #include "platform/win/Handles.h"
 
 #include <QRegion>

@@ -1,6 +1,6 @@
 #include "platform/win/Handles.h"
 
-#include "platform/runtime/Picture.h"
+#include "platform/base/Picture.h"
 
 #include <QApplication>
 #include <QHash>

@@ -2,7 +2,7 @@
 // The module table behind GetModuleHandleA, LoadLibraryA, GetProcAddress and FreeLibrary: the system asks
 // whether a module exports a function, loading the module for the question when it is not loaded yet.
 // Modules and their exports are the stand-ins of this layer.
-#include "platform/runtime/Text.h"
+#include "platform/base/Text.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,7 +1,7 @@
 // The picture-drawn button: its states under press, move, release, double click and the hover poll, the
 // events it raises, how it places and paints its pictures, and its properties and bag.
 #include "controls/Button.h"
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 #include "platform/win/Windows.h"
 #include "tests/support/ControlsHost.h"
 #include "tests/support/ErrorCapture.h"

@@ -1,7 +1,7 @@
 // The picture-drawn slider: value <-> thumb mappings with halves to even, drawing from its hidden boxes,
 // grab, drag, track clicks, page steps and the hover poll with their events, and its properties and bag.
 #include "controls/Slider.h"
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 #include "tests/support/ControlsHost.h"
 #include "tests/support/ErrorCapture.h"
 #include "tests/support/PictureFixtures.h"

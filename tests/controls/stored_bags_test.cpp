@@ -3,7 +3,7 @@
 #include "controls/Button.h"
 #include "controls/Slider.h"
 #include "controls/StoredBags.h"
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 #include "platform/runtime/SkinCatalog.h"
 #include "tests/support/ControlsHost.h"
 #include "tests/support/ErrorCapture.h"

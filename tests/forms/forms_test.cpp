@@ -1,6 +1,6 @@
 // Window instances, their designs and the dispatch of events into their handlers.
-#include "platform/runtime/Errors.h"
-#include "platform/runtime/Events.h"
+#include "platform/base/Errors.h"
+#include "platform/base/Events.h"
 #include "platform/runtime/Form.h"
 #include "platform/runtime/Timer.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // What the information tests share: a fake engine in SA, a drive X: on a temporary folder for the files the
 // tests write, a stand-in person who answers every message box at once, and the WAV and MP3 bytes.
-#include "platform/runtime/Events.h"
+#include "platform/base/Events.h"
 #include "platform/runtime/NumberedFiles.h"
 #include "platform/shell/MessageBox.h"
 #include "player/Acerca.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Sound files the media tests make for themselves, and waiting on the event loop (which carries the
 // engine's bus messages) with generous deadlines.
-#include "platform/runtime/Text.h"
+#include "platform/base/Text.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

@@ -2,8 +2,8 @@
 // settings reaching the pipeline, bad input, and teardown.
 #include "MediaFixtures.h"
 
+#include "platform/base/Errors.h"
 #include "platform/media/GstMediaPlayer.h"
-#include "platform/runtime/Errors.h"
 #include "platform/win/Drives.h"
 
 #include <QDir>

@@ -2,8 +2,8 @@
 // and the media's name and duration texts.
 #include "MediaFixtures.h"
 
+#include "platform/base/Errors.h"
 #include "platform/media/GstMediaPlayer.h"
-#include "platform/runtime/Errors.h"
 #include "platform/win/Drives.h"
 #include "tests/support/FakeMediaPlayer.h"
 

@@ -2,10 +2,10 @@
 // bit-rate label carry their average rate, from the VBR header (Xing, VBRI) or else from bytes and duration.
 #include "MediaFixtures.h"
 
+#include "platform/base/Events.h"
 #include "platform/media/GstMediaPlayer.h"
 #include "platform/media/MediaPlayerControl.h"
 #include "platform/media/Mp3BitRate.h"
-#include "platform/runtime/Events.h"
 #include "platform/runtime/Form.h"
 #include "player/Player.h"
 #include "player/SA.h"

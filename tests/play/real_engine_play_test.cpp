@@ -1,7 +1,7 @@
 // A click on a playlist line through the GStreamer engine, on WAV files the test writes: the file plays,
 // the title strip carries its name and duration, the seek bar follows; a moved file plays from its copy.
+#include "platform/base/Events.h"
 #include "platform/media/MediaPlayerControl.h"
-#include "platform/runtime/Events.h"
 #include "platform/runtime/Form.h"
 #include "platform/win/Drives.h"
 #include "player/InfoFile.h"

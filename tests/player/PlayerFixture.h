@@ -2,8 +2,8 @@
 // The main window and the spectrum window on the fake engine: every test starts from a fresh start-up
 // (all windows unloaded, then the main window loaded and shown as the program does), and reaches the
 // engine that the spectrum window created.
+#include "platform/base/Events.h"
 #include "platform/media/MediaPlayerControl.h"
-#include "platform/runtime/Events.h"
 #include "platform/runtime/Form.h"
 #include "player/Player.h"
 #include "player/SA.h"

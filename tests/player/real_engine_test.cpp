@@ -1,7 +1,7 @@
 // The main window on the GStreamer engine, with a WAV file the test writes: the real timers move the seek
 // bar and the time labels while it plays, and the end of the file brings the Play button back.
+#include "platform/base/Events.h"
 #include "platform/media/MediaPlayerControl.h"
-#include "platform/runtime/Events.h"
 #include "platform/runtime/Form.h"
 #include "player/Player.h"
 #include "player/SA.h"

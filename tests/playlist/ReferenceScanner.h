@@ -1,9 +1,9 @@
 #pragma once
 // The project scan read the plain way: one GetByte per byte, a pump after every examined byte, every step
 // in its written order. The fast scanner must agree with it on the lines, the result and the bar values.
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
+#include "platform/base/Text.h"
 #include "platform/runtime/NumberedFiles.h"
-#include "platform/runtime/Text.h"
 #include "platform/win/FileSystem.h"
 #include "playlist/PlaylistLines.h"
 

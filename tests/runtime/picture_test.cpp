@@ -1,5 +1,5 @@
-#include "platform/runtime/Errors.h"
-#include "platform/runtime/Picture.h"
+#include "platform/base/Errors.h"
+#include "platform/base/Picture.h"
 
 #include "tests/support/ErrorCapture.h"
 #include "tests/support/PictureFixtures.h"

@@ -1,4 +1,4 @@
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 #include "platform/runtime/PropertyBag.h"
 
 #include "tests/support/ErrorCapture.h"

@@ -1,5 +1,5 @@
-#include "platform/runtime/Errors.h"
-#include "platform/runtime/Text.h"
+#include "platform/base/Errors.h"
+#include "platform/base/Text.h"
 
 #include "tests/support/ErrorCapture.h"
 

@@ -2,7 +2,7 @@
 // The folder walk and file listing step by step, as first written against the runtime's single listing:
 // after each subfolder the parent is listed again from its first entry and the entries already handled
 // are passed over. The search's own walk must give the same folders and candidates in the same order.
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 #include "platform/win/FileSystem.h"
 #include "playlist/Buscar.h"
 

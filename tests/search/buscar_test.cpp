@@ -1,7 +1,7 @@
 // The folder search on real folders of a drive of its own: the walk's order, the candidates, the lines
 // written to the playlist, the counts, and the search ending when the playlist goes away.
+#include "platform/base/Events.h"
 #include "platform/media/MediaPlayerControl.h"
-#include "platform/runtime/Events.h"
 #include "platform/runtime/Form.h"
 #include "platform/win/HostNames.h"
 #include "player/Player.h"

@@ -1,6 +1,6 @@
 // The open-file dialog control answered by a stand-in person: its settings in Qt's terms and FileName in
 // the result format the main window splits.
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 #include "platform/shell/OpenFileDialog.h"
 #include "platform/win/Drives.h"
 

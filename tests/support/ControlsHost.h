@@ -1,8 +1,8 @@
 #pragma once
 // A shown window to place picture-drawn controls on, measured in pixels, and the pointer moved over a
 // control or away from every window, so hover polls find what a user's pointer would.
+#include "platform/base/Picture.h"
 #include "platform/runtime/Form.h"
-#include "platform/runtime/Picture.h"
 
 #include <QImage>
 #include <QRgb>

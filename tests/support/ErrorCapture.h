@@ -1,6 +1,6 @@
 #pragma once
 // The runtime error number a statement fails with, or 0 when it runs through.
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 
 #include <functional>
 

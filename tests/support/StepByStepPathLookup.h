@@ -1,7 +1,7 @@
 #pragma once
 // The path lookup written out literally, one step per component on the whole prefix (quadratic, and
 // limited to paths the host takes in one call): the reference the linear lookup is checked against.
-#include "platform/runtime/Text.h"
+#include "platform/base/Text.h"
 #include "platform/win/HostNames.h"
 
 #include <QByteArray>

@@ -1,6 +1,6 @@
 #include "tests/support/VipFixtures.h"
 
-#include "platform/runtime/Text.h"
+#include "platform/base/Text.h"
 
 namespace testing_support {
 

@@ -1,5 +1,5 @@
 // Every test binary runs inside one offscreen Qt application, like the program's single UI thread.
-#include "platform/runtime/Events.h"
+#include "platform/base/Events.h"
 #include "platform/runtime/Form.h"
 
 #include <QApplication>

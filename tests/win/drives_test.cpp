@@ -1,5 +1,5 @@
 // The drive table, the mapping of Windows paths to host paths and back, and lossless host names.
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 #include "platform/win/Drives.h"
 #include "platform/win/HostNames.h"
 #include "tests/support/ErrorCapture.h"

@@ -1,5 +1,5 @@
 // Attributes, the global directory listing, file lengths, the existence test and file titles.
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 #include "platform/win/FileSystem.h"
 #include "platform/win/HostNames.h"
 #include "tests/support/ErrorCapture.h"

@@ -1,6 +1,6 @@
 // The graphics stand-ins: transfers between surfaces and bitmaps, the bottom-up DIB read-back that window
 // shaping relies on, regions, icons and text extents.
-#include "platform/runtime/Picture.h"
+#include "platform/base/Picture.h"
 #include "platform/win/Gdi.h"
 
 #include <QBuffer>

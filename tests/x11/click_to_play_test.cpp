@@ -1,7 +1,7 @@
 // A click on a playlist line with the real pointer plays it through the real engine: the engine plays and
 // the title strip shows the file's name and duration.
+#include "platform/base/Events.h"
 #include "platform/media/MediaPlayerControl.h"
-#include "platform/runtime/Events.h"
 #include "platform/runtime/Form.h"
 #include "player/Player.h"
 #include "player/SA.h"

@@ -1,7 +1,7 @@
 // Drops from a real drag source in another process, under a window manager: a folder dragged onto the
 // playlist and onto the main window loads, and the lines are there for screen readers.
+#include "platform/base/Events.h"
 #include "platform/media/MediaPlayerControl.h"
-#include "platform/runtime/Events.h"
 #include "platform/runtime/Form.h"
 #include "player/Player.h"
 #include "playlist/PlayList.h"

@@ -1,8 +1,8 @@
 // The program's start-up window on a real X server: the main window comes up at its place, shaped by its
 // skin's key colour, with the skin inside the outline and the black root outside it.
-#include "platform/runtime/Events.h"
+#include "platform/base/Events.h"
+#include "platform/base/Picture.h"
 #include "platform/runtime/Form.h"
-#include "platform/runtime/Picture.h"
 #include "platform/runtime/SkinCatalog.h"
 #include "player/Player.h"
 #include "player/SA.h"

@@ -1,6 +1,6 @@
-#include "platform/runtime/Events.h"
+#include "platform/base/Events.h"
 
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 
 #include <QApplication>
 #include <chrono>

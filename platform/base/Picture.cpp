@@ -1,6 +1,6 @@
-#include "platform/runtime/Picture.h"
+#include "platform/base/Picture.h"
 
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "platform/runtime/Text.h"
+#include "platform/base/Text.h"
 
-#include "platform/runtime/Errors.h"
+#include "platform/base/Errors.h"
 
 #include <array>
 
