@@ -1,6 +1,7 @@
 // The project scan on a generated 50 MB project with 5,000 audio paths, against a plain sequential read of
 // the same file in the same run: its throughput ratio, the longest gap between two pumps of the user
 // interface, and the memory it grows by.
+#include "fuzz/SilentEngine.h"
 #include "platform/base/Events.h"
 #include "platform/media/MediaPlayerControl.h"
 #include "platform/runtime/NumberedFiles.h"
@@ -33,31 +34,6 @@ constexpr std::size_t kPlainReadBlock = 64 * 1024;
 QTemporaryDir* gFolder = nullptr;
 QString gHostFile;
 const QString kWindowsFile = QStringLiteral("B:\\bench.vip");
-
-class SilentEngine final : public rt::MediaPlayer {
-  public:
-    rt::String URL() const override { return url_; }
-    void setURL(const rt::String& path) override { url_ = path; }
-    void close() override { url_.clear(); }
-    int playState() const override { return kStopped; }
-    rt::String status() const override { return {}; }
-    void attachAnalyserView(rt::AnalyserView*) override {}
-
-  protected:
-    void playMedia() override {}
-    void pauseMedia() override {}
-    void stopMedia() override {}
-    double position() const override { return 0; }
-    void seekTo(double) override {}
-    int volumeLevel() const override { return 50; }
-    void applyVolume(int) override {}
-    int balanceLevel() const override { return 0; }
-    void applyBalance(int) override {}
-    const Media* loadedMedia() const override { return nullptr; }
-
-  private:
-    rt::String url_;
-};
 
 // Written block by block, never held whole: binary chunk data (a third of it NULs, the rest any byte, so
 // ":", ".", "L" and stray "LIST"s come up as they do in real projects), a path after every block, then the
@@ -211,7 +187,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     QApplication app(argc, argv);
-    rt::MediaPlayerControl::setEngineFactoryForTesting([] { return std::make_unique<SilentEngine>(); });
+    rt::MediaPlayerControl::setEngineFactoryForTesting(
+        [] { return std::make_unique<fuzzing::SilentEngine>(); });
     gFolder = new QTemporaryDir;
     rt::setDriveTableForTesting({{QChar('B'), gFolder->path(), rt::kDriveFixed}});
     gHostFile = gFolder->filePath("bench.vip");

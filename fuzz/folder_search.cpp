@@ -2,6 +2,7 @@
 // links: its folder list and candidate list must be exactly those of the step-by-step walk that lists
 // each parent again after every subfolder.
 #include "FuzzRecipe.h"
+#include "fuzz/SilentEngine.h"
 #include "platform/media/MediaPlayerControl.h"
 #include "platform/win/Drives.h"
 #include "platform/win/HostNames.h"
@@ -30,33 +31,6 @@ const char* const kNames[] = {"a",     "A",         "b.d",   "B",         "c d",
                               "v1.2",  "w.wma",     "k.aif", "Zeta",      "zeta", "..x"};
 
 QTemporaryDir* gFolder = nullptr;
-
-// The spectrum window needs an engine; this one holds nothing and makes no sound.
-class SilentEngine final : public rt::MediaPlayer {
-  public:
-    rt::String URL() const override { return url_; }
-    void setURL(const rt::String& path) override { url_ = path; }
-    void close() override { url_.clear(); }
-    int playState() const override { return kStopped; }
-    rt::String status() const override { return {}; }
-    void attachAnalyserView(rt::AnalyserView*) override {}
-
-  protected:
-    void playMedia() override {}
-    void pauseMedia() override {}
-    void stopMedia() override {}
-    double position() const override { return 0; }
-    void seekTo(double) override {}
-    int volumeLevel() const override { return volume_; }
-    void applyVolume(int volume) override { volume_ = volume; }
-    int balanceLevel() const override { return 0; }
-    void applyBalance(int) override {}
-    const Media* loadedMedia() const override { return nullptr; }
-
-  private:
-    rt::String url_;
-    int volume_ = kDefaultVolume;
-};
 
 namespace fs = std::filesystem;
 
@@ -111,7 +85,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     static QApplication* application = new QApplication(*argc, *argv);
     (void)application;
-    rt::MediaPlayerControl::setEngineFactoryForTesting([] { return std::make_unique<SilentEngine>(); });
+    rt::MediaPlayerControl::setEngineFactoryForTesting(
+        [] { return std::make_unique<fuzzing::SilentEngine>(); });
     gFolder = new QTemporaryDir;
     if (!gFolder->isValid())
         fuzzing::fail(kTarget, "no temporary folder");

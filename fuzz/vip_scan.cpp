@@ -2,6 +2,7 @@
 // with the plain byte-by-byte reading (tests/playlist/ReferenceScanner.h) on the scan's bounds, the lines
 // it adds, its result and the bar values it sets, in list and in validate mode, and must close its files.
 #include "fuzz/FuzzRecipe.h"
+#include "fuzz/SilentEngine.h"
 #include "platform/media/MediaPlayerControl.h"
 #include "platform/runtime/NumberedFiles.h"
 #include "platform/win/Drives.h"
@@ -28,32 +29,6 @@ constexpr qsizetype kBufferBoundary = 64 * 1024;
 QTemporaryDir* gFolder = nullptr;
 QString gHostFile;
 const QString kWindowsFile = QStringLiteral("T:\\fuzz.vip");
-
-class SilentEngine final : public rt::MediaPlayer {
-  public:
-    rt::String URL() const override { return url_; }
-    void setURL(const rt::String& path) override { url_ = path; }
-    void close() override { url_.clear(); }
-    int playState() const override { return kStopped; }
-    rt::String status() const override { return {}; }
-    void attachAnalyserView(rt::AnalyserView*) override {}
-
-  protected:
-    void playMedia() override {}
-    void pauseMedia() override {}
-    void stopMedia() override {}
-    double position() const override { return 0; }
-    void seekTo(double) override {}
-    int volumeLevel() const override { return volume_; }
-    void applyVolume(int volume) override { volume_ = volume; }
-    int balanceLevel() const override { return 0; }
-    void applyBalance(int) override {}
-    const Media* loadedMedia() const override { return nullptr; }
-
-  private:
-    rt::String url_;
-    int volume_ = kDefaultVolume;
-};
 
 // The fast pass's effects, recorded like the reference's.
 class Recording : public playlist::scan::ScanEffects {
@@ -236,7 +211,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     static QApplication* application = new QApplication(*argc, *argv);
     (void)application;
-    rt::MediaPlayerControl::setEngineFactoryForTesting([] { return std::make_unique<SilentEngine>(); });
+    rt::MediaPlayerControl::setEngineFactoryForTesting(
+        [] { return std::make_unique<fuzzing::SilentEngine>(); });
     gFolder = new QTemporaryDir;
     if (!gFolder->isValid())
         fuzzing::fail(kTarget, "no temporary folder");

@@ -1,5 +1,6 @@
 // The WAV header reader on arbitrary file contents: it must never crash or hang, must close its file, and
 // must describe exactly what the first bytes of the file hold, worked out here on the bytes.
+#include "fuzz/SilentEngine.h"
 #include "platform/media/MediaPlayerControl.h"
 #include "platform/runtime/NumberedFiles.h"
 #include "platform/shell/MessageBox.h"
@@ -31,33 +32,6 @@ const QString kWindowsFile = QStringLiteral("T:\\fuzz.wav");
     std::fprintf(stderr, "wav header fuzz: %s\n", what);
     std::abort();
 }
-
-// The spectrum window needs an engine; this one holds nothing and makes no sound.
-class SilentEngine final : public rt::MediaPlayer {
-  public:
-    rt::String URL() const override { return url_; }
-    void setURL(const rt::String& path) override { url_ = path; }
-    void close() override { url_.clear(); }
-    int playState() const override { return kStopped; }
-    rt::String status() const override { return {}; }
-    void attachAnalyserView(rt::AnalyserView*) override {}
-
-  protected:
-    void playMedia() override {}
-    void pauseMedia() override {}
-    void stopMedia() override {}
-    double position() const override { return 0; }
-    void seekTo(double) override {}
-    int volumeLevel() const override { return volume_; }
-    void applyVolume(int volume) override { volume_ = volume; }
-    int balanceLevel() const override { return 0; }
-    void applyBalance(int) override {}
-    const Media* loadedMedia() const override { return nullptr; }
-
-  private:
-    rt::String url_;
-    int volume_ = kDefaultVolume;
-};
 
 std::uint8_t byteAt(const QByteArray& bytes, qsizetype offset) {
     return offset < bytes.size() ? std::uint8_t(bytes[offset]) : 0;
@@ -119,7 +93,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     static QApplication* application = new QApplication(*argc, *argv);
     (void)application;
-    rt::MediaPlayerControl::setEngineFactoryForTesting([] { return std::make_unique<SilentEngine>(); });
+    rt::MediaPlayerControl::setEngineFactoryForTesting(
+        [] { return std::make_unique<fuzzing::SilentEngine>(); });
     rt::shell::setMessageBoxResponderForTesting(
         [](const rt::shell::MessageBoxRequest&) -> int { fail("the WAV reader showed a message box"); });
     gFolder = new QTemporaryDir;
