@@ -1,5 +1,6 @@
 // A click on a playlist line to the engine playing it, against the engine alone loading the same file; and
 // the search of 20 drives for a file none holds, against a plain existence check of the 20 candidates.
+#include "bench/BenchAudio.h"
 #include "platform/base/Events.h"
 #include "platform/media/MediaPlayer.h"
 #include "platform/runtime/Form.h"
@@ -29,8 +30,6 @@
 
 namespace {
 
-constexpr int kSampleRate = 44100;
-constexpr int kChannels = 2;
 constexpr double kFileSeconds = 4;
 constexpr int kDeadlineMs = 10000;
 constexpr int kWakeUpMs = 1;
@@ -40,48 +39,13 @@ constexpr int kSearchIterations = 30;
 const rt::String kWavLine = QStringLiteral("C:\\Audio\\Toma.wav");
 const rt::String kMissingLine = QStringLiteral("E:\\Audio\\Perdido.wav");
 
-template <class T> void appendLittle(QByteArray& bytes, T value) {
-    value = qToLittleEndian(value);
-    bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
-}
-
 // A 16-bit stereo WAV of a tone.
 bool writeWav(const QString& path) {
-    const auto frames = uint32_t(kFileSeconds * kSampleRate);
-    const uint32_t dataBytes = frames * kChannels * 2;
-    QByteArray bytes("RIFF");
-    appendLittle<uint32_t>(bytes, 36 + dataBytes);
-    bytes.append("WAVEfmt ");
-    appendLittle<uint32_t>(bytes, 16);
-    appendLittle<uint16_t>(bytes, 1);
-    appendLittle<uint16_t>(bytes, kChannels);
-    appendLittle<uint32_t>(bytes, kSampleRate);
-    appendLittle<uint32_t>(bytes, kSampleRate * kChannels * 2);
-    appendLittle<uint16_t>(bytes, kChannels * 2);
-    appendLittle<uint16_t>(bytes, 16);
-    bytes.append("data");
-    appendLittle<uint32_t>(bytes, dataBytes);
-    for (uint32_t frame = 0; frame < frames; ++frame) {
-        const auto sample =
-            int16_t(std::lround(12000 * std::sin(2 * std::numbers::pi * 440 * frame / kSampleRate)));
-        appendLittle<int16_t>(bytes, sample);
-        appendLittle<int16_t>(bytes, sample);
-    }
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    return bench_audio::writeToneWav(path, kFileSeconds, bench_audio::Tone::Steady);
 }
 
-// Sleeps in the event loop until an event comes (a bus message, the wake-up tick) and checks again.
 template <class Condition> bool pumpUntil(Condition&& condition) {
-    QDeadlineTimer deadline(kDeadlineMs);
-    QTimer wakeUp;
-    wakeUp.start(kWakeUpMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
+    return bench_audio::pumpUntil(condition, kDeadlineMs, kWakeUpMs);
 }
 
 bool playing(rt::MediaPlayer& engine) {

@@ -1,5 +1,6 @@
 // The engine's cost while it plays with its spectrum on screen (CPU time per second of playback, all threads
 // of the process), and how long a local WAV takes from a new media address to playing.
+#include "bench/BenchAudio.h"
 #include "platform/media/AnalyserView.h"
 #include "platform/media/MediaPlayer.h"
 
@@ -22,64 +23,23 @@
 
 namespace {
 
-constexpr int kSampleRate = 44100;
-constexpr int kChannels = 2;
 constexpr double kFileSeconds = 8;
 constexpr int kPlaybackMs = 3000;
 constexpr int kDeadlineMs = 10000;
 constexpr int kWakeUpMs = 5;
 
-template <class T> void appendLittle(QByteArray& bytes, T value) {
-    value = qToLittleEndian(value);
-    bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
-}
-
 // A 16-bit stereo WAV of a sweeping tone, so the spectrum has something to draw.
 QString writeWav(const QString& folder) {
-    const auto frames = uint32_t(kFileSeconds * kSampleRate);
-    const uint32_t dataBytes = frames * kChannels * 2;
-    QByteArray bytes("RIFF");
-    appendLittle<uint32_t>(bytes, 36 + dataBytes);
-    bytes.append("WAVEfmt ");
-    appendLittle<uint32_t>(bytes, 16);
-    appendLittle<uint16_t>(bytes, 1);
-    appendLittle<uint16_t>(bytes, kChannels);
-    appendLittle<uint32_t>(bytes, kSampleRate);
-    appendLittle<uint32_t>(bytes, kSampleRate * kChannels * 2);
-    appendLittle<uint16_t>(bytes, kChannels * 2);
-    appendLittle<uint16_t>(bytes, 16);
-    bytes.append("data");
-    appendLittle<uint32_t>(bytes, dataBytes);
-    double phase = 0;
-    for (uint32_t frame = 0; frame < frames; ++frame) {
-        const double hz = 100 * std::pow(100.0, double(frame) / frames); // 100 Hz to 10 kHz
-        phase += 2 * std::numbers::pi * hz / kSampleRate;
-        const auto sample = int16_t(std::lround(12000 * std::sin(phase)));
-        appendLittle<int16_t>(bytes, sample);
-        appendLittle<int16_t>(bytes, sample);
-    }
     const QString path = QDir(folder).filePath("bench.wav");
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return {};
-    return path;
+    return bench_audio::writeToneWav(path, kFileSeconds, bench_audio::Tone::Sweep) ? path : QString();
 }
 
 QString windowsPath(const QString& hostPath) {
     return "C:" + QString(hostPath).replace('/', '\\');
 }
 
-// Sleeps in the event loop until an event comes (a bus message, a paint, the wake-up tick) and checks again.
 template <class Condition> bool pumpUntil(Condition&& condition, int deadlineMs = kDeadlineMs) {
-    QDeadlineTimer deadline(deadlineMs);
-    QTimer wakeUp;
-    wakeUp.start(kWakeUpMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
+    return bench_audio::pumpUntil(condition, deadlineMs, kWakeUpMs);
 }
 
 // Of every thread of the process (RUSAGE_SELF), or of the UI thread alone (RUSAGE_THREAD).

@@ -6,6 +6,7 @@
 // to the engine alone with the same spectrum branch state. A last case rests the pointer on a button with
 // nothing playing: the hover poll alone. Offscreen unless QT_QPA_PLATFORM says otherwise (xcb with an X
 // server, Xvfb included, gives the round trips a real display costs).
+#include "bench/BenchAudio.h"
 #include "platform/media/AnalyserView.h"
 #include "platform/media/MediaPlayer.h"
 #include "platform/runtime/Application.h"
@@ -38,9 +39,6 @@
 
 namespace {
 
-constexpr int kSampleRate = 44100;
-constexpr int kChannels = 2;
-constexpr int kBytesPerSample = 2;
 // Long enough for every window of a case to fall inside the media.
 constexpr double kFileSeconds = 30;
 constexpr int kSettleMs = 500;
@@ -50,41 +48,10 @@ constexpr int kStartDeadlineMs = 10000;
 constexpr int kStartPollMs = 5;
 constexpr double kPercent = 100;
 
-template <class T> void appendLittle(QByteArray& bytes, T value) {
-    value = qToLittleEndian(value);
-    bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
-}
-
 // A 16-bit stereo WAV of a tone sweeping from 100 Hz to 10 kHz, so the spectrum keeps moving.
 QString writeWav(const QString& folder) {
-    const auto frames = std::uint32_t(kFileSeconds * kSampleRate);
-    const std::uint32_t dataBytes = frames * kChannels * kBytesPerSample;
-    QByteArray bytes("RIFF");
-    appendLittle<std::uint32_t>(bytes, 36 + dataBytes);
-    bytes.append("WAVEfmt ");
-    appendLittle<std::uint32_t>(bytes, 16);
-    appendLittle<std::uint16_t>(bytes, 1);
-    appendLittle<std::uint16_t>(bytes, kChannels);
-    appendLittle<std::uint32_t>(bytes, kSampleRate);
-    appendLittle<std::uint32_t>(bytes, kSampleRate * kChannels * kBytesPerSample);
-    appendLittle<std::uint16_t>(bytes, kChannels * kBytesPerSample);
-    appendLittle<std::uint16_t>(bytes, 16);
-    bytes.append("data");
-    appendLittle<std::uint32_t>(bytes, dataBytes);
-    bytes.reserve(bytes.size() + qsizetype(dataBytes));
-    double phase = 0;
-    for (std::uint32_t frame = 0; frame < frames; ++frame) {
-        const double hz = 100 * std::pow(100.0, double(frame) / frames);
-        phase += 2 * std::numbers::pi * hz / kSampleRate;
-        const auto sample = std::int16_t(std::lround(12000 * std::sin(phase)));
-        appendLittle<std::int16_t>(bytes, sample);
-        appendLittle<std::int16_t>(bytes, sample);
-    }
     const QString path = QDir(folder).filePath("playback.wav");
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return {};
-    return path;
+    return bench_audio::writeToneWav(path, kFileSeconds, bench_audio::Tone::Sweep) ? path : QString();
 }
 
 QString windowsPathOf(const QString& hostPath) {
@@ -119,15 +86,7 @@ void runEventLoopFor(int milliseconds) {
 }
 
 template <class Condition> bool pumpUntil(Condition&& condition) {
-    QDeadlineTimer deadline(kStartDeadlineMs);
-    QTimer wakeUp;
-    wakeUp.start(kStartPollMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
+    return bench_audio::pumpUntil(condition, kStartDeadlineMs, kStartPollMs);
 }
 
 struct Cost {
