@@ -2,7 +2,7 @@
 // links: its folder list and candidate list must be exactly those of the step-by-step walk that lists
 // each parent again after every subfolder.
 #include "FuzzRecipe.h"
-#include "fuzz/SilentEngine.h"
+#include "fuzz/FuzzWindows.h"
 #include "platform/media/MediaPlayerControl.h"
 #include "platform/win/Drives.h"
 #include "platform/win/HostNames.h"
@@ -79,18 +79,7 @@ QStringList itemsOf(const rt::ListBox& list) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Window shaping reports once per window that the offscreen platform has no masks; that is expected.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    static QApplication* application = new QApplication(*argc, *argv);
-    (void)application;
-    rt::MediaPlayerControl::setEngineFactoryForTesting(
-        [] { return std::make_unique<fuzzing::SilentEngine>(); });
-    gFolder = new QTemporaryDir;
-    if (!gFolder->isValid())
-        fuzzing::fail(kTarget, "no temporary folder");
-    rt::setDriveTableForTesting({{QChar('T'), gFolder->path(), rt::kDriveFixed}});
+    gFolder = fuzzing::startWindowsOnDriveT(argc, argv, kTarget);
     return 0;
 }
 

@@ -2,7 +2,7 @@
 // with the plain byte-by-byte reading (tests/playlist/ReferenceScanner.h) on the scan's bounds, the lines
 // it adds, its result and the bar values it sets, in list and in validate mode, and must close its files.
 #include "fuzz/FuzzRecipe.h"
-#include "fuzz/SilentEngine.h"
+#include "fuzz/FuzzWindows.h"
 #include "platform/media/MediaPlayerControl.h"
 #include "platform/runtime/NumberedFiles.h"
 #include "platform/win/Drives.h"
@@ -206,17 +206,7 @@ void compareWindow(bool listMode) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    static QApplication* application = new QApplication(*argc, *argv);
-    (void)application;
-    rt::MediaPlayerControl::setEngineFactoryForTesting(
-        [] { return std::make_unique<fuzzing::SilentEngine>(); });
-    gFolder = new QTemporaryDir;
-    if (!gFolder->isValid())
-        fuzzing::fail(kTarget, "no temporary folder");
-    rt::setDriveTableForTesting({{QChar('T'), gFolder->path(), rt::kDriveFixed}});
+    gFolder = fuzzing::startWindowsOnDriveT(argc, argv, kTarget);
     gHostFile = gFolder->filePath("fuzz.vip");
     return 0;
 }

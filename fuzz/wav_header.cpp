@@ -1,6 +1,6 @@
 // The WAV header reader on arbitrary file contents: it must never crash or hang, must close its file, and
 // must describe exactly what the first bytes of the file hold, worked out here on the bytes.
-#include "fuzz/SilentEngine.h"
+#include "fuzz/FuzzWindows.h"
 #include "platform/media/MediaPlayerControl.h"
 #include "platform/runtime/NumberedFiles.h"
 #include "platform/shell/MessageBox.h"
@@ -87,20 +87,9 @@ QByteArray withChunkPlanted(QByteArray bytes) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Window shaping reports once per window that the offscreen platform has no masks; that is expected.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    static QApplication* application = new QApplication(*argc, *argv);
-    (void)application;
-    rt::MediaPlayerControl::setEngineFactoryForTesting(
-        [] { return std::make_unique<fuzzing::SilentEngine>(); });
+    gFolder = fuzzing::startWindowsOnDriveT(argc, argv, "wav header");
     rt::shell::setMessageBoxResponderForTesting(
         [](const rt::shell::MessageBoxRequest&) -> int { fail("the WAV reader showed a message box"); });
-    gFolder = new QTemporaryDir;
-    if (!gFolder->isValid())
-        fail("no temporary folder");
-    rt::setDriveTableForTesting({{QChar('T'), gFolder->path(), rt::kDriveFixed}});
     gHostFile = gFolder->filePath("fuzz.wav");
     return 0;
 }

@@ -1,6 +1,7 @@
 // Media addresses reach the engine through the path layer: an address ends at its first NUL, so the
 // check that refuses pipes and folders sees the path that would be opened.
 #include "MediaFixtures.h"
+#include "PipeWatchdog.h"
 
 #include "platform/media/MediaPlayer.h"
 #include "platform/win/Drives.h"
@@ -20,35 +21,6 @@ namespace {
 using namespace media_test;
 
 constexpr int kAtOnceMs = 1000;
-constexpr int kWatchdogMs = 3000;
-
-// Should the engine open the pipe, it would wait for a writer for ever: after a while this opens the
-// writing end (possible only while a reader waits) and closes it, so the test fails instead of hanging.
-class PipeWatchdog {
-  public:
-    explicit PipeWatchdog(QByteArray path) : thread_([this, path] { watch(path); }) {}
-    ~PipeWatchdog() {
-        done_ = true;
-        thread_.join();
-    }
-    PipeWatchdog(const PipeWatchdog&) = delete;
-    PipeWatchdog& operator=(const PipeWatchdog&) = delete;
-
-  private:
-    void watch(const QByteArray& path) {
-        const QDeadlineTimer deadline(kWatchdogMs);
-        while (!done_) {
-            QThread::msleep(10);
-            if (!deadline.hasExpired())
-                continue;
-            const int writer = ::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-            if (writer >= 0)
-                ::close(writer);
-        }
-    }
-    std::atomic<bool> done_{false};
-    std::thread thread_;
-};
 
 class EnginePathsTest : public ::testing::Test {
   protected:

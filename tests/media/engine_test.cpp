@@ -1,6 +1,7 @@
 // The GStreamer engine on files the tests write: transport, position, the media's description, status,
 // settings reaching the pipeline, bad input, and teardown.
 #include "MediaFixtures.h"
+#include "PipeWatchdog.h"
 
 #include "platform/base/Errors.h"
 #include "platform/media/GstMediaPlayer.h"
@@ -25,35 +26,6 @@ using rt::GstMediaPlayer;
 using rt::MediaPlayer;
 
 constexpr double kPositionSlackSeconds = 0.35;
-constexpr int kPipeWatchdogMs = 3000;
-
-// Should the engine open a pipe, it would wait on it for a writer for ever: after a while this opens the
-// writing end (possible only while a reader waits) and closes it, so the test fails instead of hanging.
-class PipeWatchdog {
-  public:
-    explicit PipeWatchdog(QByteArray path) : thread_([this, path] { watch(path); }) {}
-    ~PipeWatchdog() {
-        done_ = true;
-        thread_.join();
-    }
-    PipeWatchdog(const PipeWatchdog&) = delete;
-    PipeWatchdog& operator=(const PipeWatchdog&) = delete;
-
-  private:
-    void watch(const QByteArray& path) {
-        QDeadlineTimer deadline(kPipeWatchdogMs);
-        while (!done_) {
-            QThread::msleep(10);
-            if (!deadline.hasExpired())
-                continue;
-            const int writer = ::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-            if (writer >= 0)
-                ::close(writer);
-        }
-    }
-    std::atomic<bool> done_{false};
-    std::thread thread_;
-};
 
 class MediaEngineTest : public ::testing::Test {
   protected:
