@@ -4,7 +4,8 @@
 // percentage of one core and wake-ups per second (voluntary and involuntary context switches of every
 // thread, from /proc), the median of a few windows of playback; the program's cases also report their ratio
 // to the engine alone with the same spectrum branch state. A last case rests the pointer on a button with
-// nothing playing: the hover poll alone. Offscreen unless QT_QPA_PLATFORM says otherwise (xcb with an X
+// nothing playing: the hover poll alone. The per-tick case times one tick of each timer of the main window
+// with the paint it causes, on the main thread's own CPU clock. Offscreen unless QT_QPA_PLATFORM says otherwise (xcb with an X
 // server, Xvfb included, gives the round trips a real display costs).
 #include "bench/BenchAudio.h"
 #include "platform/media/AnalyserView.h"
@@ -30,6 +31,7 @@
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
+#include <time.h>
 
 #include <algorithm>
 #include <cmath>
@@ -181,6 +183,49 @@ void WholeProgram(benchmark::State& state) {
         double(main.d().TimerTime.isRunning() + main.d().TimerDisplay.isRunning());
 }
 
+double threadCpuMicroseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e6 + double(now.tv_nsec) / 1e3;
+}
+
+// Mean main-thread CPU of one tick and the paint it causes, the timers stopped so only the ticks run.
+double microsecondsPerTick(rt::Timer& timer, int ticks) {
+    double spent = 0;
+    for (int tick = 0; tick < ticks; ++tick) {
+        const double before = threadCpuMicroseconds();
+        timer.tick();
+        QCoreApplication::processEvents();
+        spent += threadCpuMicroseconds() - before;
+        runEventLoopFor(rt::Timer::kPlatformTickMs);
+    }
+    return spent / ticks;
+}
+
+void PerTick(benchmark::State& state) {
+    constexpr int kTicks = 300;
+    player::Player& main = player::player();
+    main.Show();
+    rt::MediaPlayer& engine = player::sa().engine();
+    double title = 0;
+    double position = 0;
+    for (auto _ : state) {
+        engine.setURL(windowsPathOf(wavPath()));
+        main.Control_Click(0);
+        if (!pumpUntil([&] { return engine.playState() == rt::MediaPlayer::kPlaying; }))
+            return state.SkipWithError("the program did not start playing");
+        main.d().TimerDisplay.setEnabled(false);
+        main.d().TimerTime.setEnabled(false);
+        title = microsecondsPerTick(main.d().TimerDisplay, kTicks);
+        position = microsecondsPerTick(main.d().TimerTime, kTicks);
+        main.Control_Click(2);
+        engine.setURL({});
+        state.SetIterationTime(double(2 * kTicks * rt::Timer::kPlatformTickMs) / 1000);
+    }
+    state.counters["title_tick_us"] = title;
+    state.counters["position_tick_us"] = position;
+}
+
 // The pointer rests on the open button with nothing playing: only its hover poll runs.
 void HoverPollAtRest(benchmark::State& state) {
     player::Player& main = player::player();
@@ -225,6 +270,7 @@ int main(int argc, char** argv) {
     };
     registerCase("EngineAlone", EngineAlone, "spectrum");
     registerCase("WholeProgram", WholeProgram, "spectrum_window");
+    registerCase("PerTick", PerTick, nullptr);
     registerCase("HoverPollAtRest", HoverPollAtRest, nullptr);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
