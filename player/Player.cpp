@@ -205,6 +205,7 @@ void Player::wireEvents() {
     PlayerDesign& c = d();
     c.Abaut.Click = [this] { Abaut_Click(); };
     c.TimerDisplay.onTimer = [this] { TimerDisplay_Timer(); };
+    c.TimerDisplay.nextTickShowsNothing = [this] { return titleTickShowsNothing(); };
     c.Open.Click = [this] { Open_Click(); };
     c.PL.Click = [this] { PL_Click(); };
     c.SAtoggle1.Click = [this] { SAtoggle1_Click(); };
@@ -390,6 +391,21 @@ void Player::TimerDisplay_Timer() {
     title.setLeft(left);
     if (title.Width() + kTitleWrapMarginTwips + title.Left() < 0)
         title.setLeft(kTitleStartTwips);
+}
+
+// A step that keeps the title on its pixel, with the same caption and no wrap, changes nothing on screen.
+bool Player::titleTickShowsNothing() {
+    MediaPlayer& wmp = engine();
+    const rt::String url = wmp.URL();
+    if (url.isEmpty() || !wmp.hasCurrentMedia())
+        return true;
+    const MediaPlayer::Media& media = wmp.currentMedia();
+    if (TitleSource{url, media.name, media.durationString} != titleSource_)
+        return false;
+    const rt::Label& title = d().LabelDisplay;
+    const float left = static_cast<float>(title.Left()) - kTitleStepTwips;
+    return title.Width() + kTitleWrapMarginTwips + left >= 0 &&
+           title.pixelsOf(left) == title.pixelsOf(title.Left());
 }
 
 // ---- keys ----

@@ -105,6 +105,7 @@ class Player : public rt::FormWithDesign<PlayerDesign> {
     void wireEvents();
     void TimerTime_Timer();
     void TimerDisplay_Timer();
+    bool titleTickShowsNothing();
     void cmdMinimizar_Click();
     void Close_Click();
     void redockAfterMove();

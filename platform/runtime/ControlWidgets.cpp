@@ -3,11 +3,15 @@
 #include "platform/base/Events.h"
 #include "platform/shell/DropData.h"
 
+#include <QDropEvent>
+#include <QFontMetrics>
+#include <QHelpEvent>
 #include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <cmath>
 
 namespace rt {
 
@@ -230,8 +234,53 @@ void TextLabel::setAlignment(Qt::Alignment alignment) {
     QLabel::setAlignment(alignment);
 }
 
+void TextLabel::setTextPlace(const QRect& place) {
+    if (place == place_)
+        return;
+    place_ = place;
+    update();
+}
+
+// Where the pointer is outside the label's own place, the container underneath answers.
+bool TextLabel::outsideText(const QEvent* event) const {
+    switch (event->type()) {
+    case QEvent::ToolTip:
+        return !textPlace().contains(static_cast<const QHelpEvent*>(event)->pos());
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+        return !textPlace().contains(static_cast<const QMouseEvent*>(event)->position().toPoint());
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return !textPlace().contains(static_cast<const QDropEvent*>(event)->position().toPoint());
+    default:
+        return false;
+    }
+}
+
+bool TextLabel::event(QEvent* event) {
+    if (outsideText(event)) {
+        event->ignore();
+        return false;
+    }
+    if (event->type() == QEvent::ParentAboutToChange && parentWidget())
+        parentWidget()->removeEventFilter(this);
+    if (event->type() == QEvent::ParentChange && parentWidget())
+        parentWidget()->installEventFilter(this);
+    return QLabel::event(event);
+}
+
+bool TextLabel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == parentWidget() && event->type() == QEvent::Resize && containerResized)
+        containerResized();
+    return QLabel::eventFilter(watched, event);
+}
+
 void TextLabel::layOut() {
     text_.prepare(QTransform(), font());
+    picture_ = QImage();
     ++layouts_;
 }
 
@@ -243,28 +292,64 @@ void TextLabel::changeEvent(QEvent* event) {
     QLabel::changeEvent(event);
 }
 
-void TextLabel::paintEvent(QPaintEvent*) {
+// Where the text's top-left corner lies in the widget, as the alignment puts it.
+QPointF TextLabel::textOrigin() const {
+    const QSizeF size = text_.size();
+    const QRect place = textPlace();
+    QPointF at(place.topLeft());
+    if (alignment_ & Qt::AlignRight)
+        at.rx() += place.width() - size.width();
+    else if (alignment_ & Qt::AlignHCenter)
+        at.rx() += (place.width() - size.width()) / 2;
+    if (alignment_ & Qt::AlignBottom)
+        at.ry() += place.height() - size.height();
+    else if (alignment_ & Qt::AlignVCenter)
+        at.ry() += (place.height() - size.height()) / 2;
+    return at;
+}
+
+// The text drawn once on a transparent picture, with room around it for glyphs that reach past their
+// advance, at the same fraction of a pixel as it is shown (glyphs are drawn for their sub-pixel place).
+void TextLabel::drawTextPicture(const QColor& colour, QPointF fraction) {
+    const int margin = QFontMetrics(font()).height();
+    const QSize size = text_.size().toSize() + QSize(2 * margin + 1, 2 * margin + 1);
+    const qreal ratio = devicePixelRatio();
+    picture_ = QImage(size * ratio, QImage::Format_ARGB32_Premultiplied);
+    picture_.setDevicePixelRatio(ratio);
+    picture_.fill(Qt::transparent);
+    QPainter painter(&picture_);
+    painter.setFont(font());
+    painter.setPen(colour);
+    painter.drawStaticText(QPointF(margin, margin) + fraction, text_);
+    pictureColour_ = colour;
+    pictureFraction_ = fraction;
+    pictureMargin_ = margin;
+}
+
+// A moving label paints the same text again and again: blending its picture costs a fraction of drawing
+// every glyph.
+void TextLabel::paintEvent(QPaintEvent* event) {
     if (text_.text().isEmpty())
         return;
+    const QColor colour =
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText);
+    const QPointF at = textOrigin();
+    const QPoint whole(int(std::floor(at.x())), int(std::floor(at.y())));
+    const QPointF fraction = at - QPointF(whole);
+    if (picture_.isNull() || colour != pictureColour_ || fraction != pictureFraction_)
+        drawTextPicture(colour, fraction);
+    const QPoint corner = whole - QPoint(pictureMargin_, pictureMargin_);
+    const QRect area = event->rect() & QRect(corner, picture_.deviceIndependentSize().toSize());
+    if (area.isEmpty())
+        return;
     QPainter painter(this);
-    painter.setFont(font());
-    painter.setPen(
-        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
-    const QSizeF size = text_.size();
-    QPointF at(0, 0);
-    if (alignment_ & Qt::AlignRight)
-        at.setX(width() - size.width());
-    else if (alignment_ & Qt::AlignHCenter)
-        at.setX((width() - size.width()) / 2);
-    if (alignment_ & Qt::AlignBottom)
-        at.setY(height() - size.height());
-    else if (alignment_ & Qt::AlignVCenter)
-        at.setY((height() - size.height()) / 2);
-    painter.drawStaticText(at, text_);
+    painter.drawImage(
+        area.topLeft(), picture_,
+        QRectF(area.translated(-corner).topLeft() * devicePixelRatio(), area.size() * devicePixelRatio()));
 }
 
 void TextLabel::mouseReleaseEvent(QMouseEvent* event) {
-    if (rect().contains(event->position().toPoint()) && click_)
+    if (textPlace().contains(event->position().toPoint()) && click_)
         click_();
     QLabel::mouseReleaseEvent(event);
 }

@@ -3,12 +3,14 @@
 #include "platform/runtime/Controls.h"
 
 #include <QEvent>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QStaticText>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 namespace rt {
 
@@ -115,18 +117,33 @@ class TextLabel : public QLabel {
     explicit TextLabel(std::function<void()> click);
     void setText(const QString& text);
     void setAlignment(Qt::Alignment alignment);
+    // Where the whole label lies, in the widget's own pixels; the widget may show only part of it.
+    void setTextPlace(const QRect& place);
+    QRect textPlace() const { return place_.value_or(rect()); }
+    // The container's widget changed size: what of the label can be seen may have changed.
+    std::function<void()> containerResized;
     // How many times the text was laid out (tests).
     int layouts() const { return layouts_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override { event->accept(); }
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
+    bool outsideText(const QEvent* event) const;
     void layOut();
+    QPointF textOrigin() const;
+    void drawTextPicture(const QColor& colour, QPointF fraction);
     QStaticText text_;
+    QImage picture_; // the text drawn once, for painting again and again
+    QColor pictureColour_;
+    QPointF pictureFraction_;
+    int pictureMargin_ = 0;
+    std::optional<QRect> place_; // none: the widget's own rectangle
     Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignTop;
     std::function<void()> click_;
     int layouts_ = 0;

@@ -89,18 +89,26 @@ void Control::setSizeFromContent(double width, double height) {
     placeWidget();
 }
 
+int Control::pixelsOf(double value) const {
+    return static_cast<int>(std::lround(parent_.toPixels(value)));
+}
+
 void Control::placeWidget() {
     if (!widget_)
         return;
-    const auto px = [this](double v) { return static_cast<int>(std::lround(parent_.toPixels(v))); };
-    widget_->setGeometry(px(left_), px(top_), std::max(0, px(width_)), std::max(0, px(height_)));
+    showWidgetAt(QRect(pixelsOf(left_), pixelsOf(top_), std::max(0, pixelsOf(width_)),
+                       std::max(0, pixelsOf(height_))));
+}
+
+// Qt counts even an unchanged geometry as a change of what covers the window, which it then works out
+// again at the next paint: a control that did not move leaves its widget alone.
+void Control::showWidgetAt(const QRect& place) {
+    if (widget_->geometry() != place)
+        widget_->setGeometry(place);
 }
 
 QSize Control::pixelSize() const {
-    const auto px = [this](double v) {
-        return std::max(0, static_cast<int>(std::lround(parent_.toPixels(v))));
-    };
-    return {px(width_), px(height_)};
+    return {std::max(0, pixelsOf(width_)), std::max(0, pixelsOf(height_))};
 }
 
 bool Control::Visible() const {
@@ -172,9 +180,31 @@ Label::Label(Container& parent) : Control(parent, Kind::Windowless) {
         if (onClick)
             dispatch(onClick);
     });
+    label_->containerResized = [this] { placeWidget(); };
     label_->setFont(qFontOf(FontSpec{}));
     attachWidget(label_);
     applyLook();
+}
+
+// A label that reaches beyond a side of its container (the title gliding through its strip) keeps one widget
+// across the container's width and paints its text where the label lies, so moving it moves no widget:
+// Qt works out again what covers the whole window whenever a widget moves. Pointer events outside the
+// label itself pass through to the container, as if the widget were the label's own size.
+void Label::showWidgetAt(const QRect& place) {
+    QRect shown = place;
+    if (const QWidget* holder = container().containerWidget()) {
+        const QRect inside = holder->rect();
+        if (place.left() < inside.left() || place.right() > inside.right())
+            shown = QRect(inside.left(), place.top(), inside.width(), place.height());
+        shown &= inside;
+    }
+    label_->setTextPlace(QRect(place.topLeft() - shown.topLeft(), place.size()));
+    if (label_->geometry() != shown)
+        label_->setGeometry(shown);
+}
+
+QRect Label::textPixels() const {
+    return label_->textPlace().translated(label_->pos());
 }
 
 void Label::setCaption(const String& caption) {

@@ -87,6 +87,8 @@ class Control {
 
     Kind kind() const { return kind_; }
     Container& container() const { return parent_; }
+    // A place or size in the container's unit as the pixel the control is shown at.
+    int pixelsOf(double value) const;
     QWidget* widget() const { return widget_; }
 
   protected:
@@ -99,9 +101,11 @@ class Control {
     QSize pixelSize() const;
     // Geometry as set by the control itself (auto-size), without reentering resized().
     void setSizeFromContent(double width, double height);
+    // Shows the widget over `place`, the control's whole rectangle in its container's pixels.
+    virtual void showWidgetAt(const QRect& place);
+    void placeWidget();
 
   private:
-    void placeWidget();
     Container& parent_;
     Kind kind_;
     QPointer<QWidget> widget_;
@@ -137,8 +141,13 @@ class Label : public Control {
     int Alignment() const { return alignment_; }
     void setAlignment(int alignment);
     void setFont(const FontSpec& font);
+    // Where the whole label lies in its container's pixels; its widget shows only the part inside.
+    QRect textPixels() const;
 
     std::function<void()> onClick;
+
+  protected:
+    void showWidgetAt(const QRect& place) override;
 
   private:
     void applyLook();
@@ -239,6 +248,8 @@ class TextBox : public Control {
     void setForeColor(std::int32_t colour);
     void setLocked(bool locked);
     void setFont(const FontSpec& font);
+    // Where the whole label lies in its container's pixels; its widget shows only the part inside.
+    QRect textPixels() const;
 
     std::function<void()> onClick;
 

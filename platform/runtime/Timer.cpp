@@ -80,18 +80,30 @@ class PlatformTick {
                 continue;
             due.push_back({timer, timer->serial_});
             // The next due time keeps the timer's rate; ticks missed while the program was busy are dropped.
-            const auto period = std::chrono::milliseconds(std::max(timer->interval_, Timer::kPlatformTickMs));
-            timer->due_ += period;
+            timer->due_ += timer->period();
             if (timer->due_ <= now)
-                timer->due_ = now + period;
+                timer->due_ = now + timer->period();
         }
         schedule();
         for (const Due& entry : due) {
-            if (std::find(timers_.begin(), timers_.end(), entry.timer) == timers_.end() ||
-                entry.timer->serial_ != entry.serial)
+            if (!stillRuns(entry.timer, entry.serial))
                 continue;
             entry.timer->tick();
+            runNextTickEarlyIfUnseen(entry.timer, entry.serial);
         }
+    }
+
+    bool stillRuns(const Timer* timer, std::uint64_t serial) const {
+        return std::find(timers_.begin(), timers_.end(), timer) != timers_.end() && timer->serial_ == serial;
+    }
+
+    // One tick at most, so a timer whose ticks all show nothing still keeps its rate.
+    void runNextTickEarlyIfUnseen(Timer* timer, std::uint64_t serial) {
+        if (!stillRuns(timer, serial) || !timer->nextTickShowsNothing || !timer->nextTickShowsNothing())
+            return;
+        timer->due_ += timer->period();
+        schedule();
+        timer->tick();
     }
 
     std::vector<Timer*> timers_;
@@ -119,6 +131,10 @@ void Timer::setEnabled(bool enabled) {
     apply(false);
 }
 
+std::chrono::milliseconds Timer::period() const {
+    return std::chrono::milliseconds(std::max(interval_, kPlatformTickMs));
+}
+
 void Timer::tick() {
     if (onTimer)
         dispatch(onTimer);
@@ -140,7 +156,7 @@ void Timer::apply(bool restart) {
     // Unique across timers, so a timer made where a destroyed one lay is never taken for it.
     static std::uint64_t lastSerial = 0;
     serial_ = ++lastSerial;
-    due_ = Clock::now() + std::chrono::milliseconds(std::max(interval_, kPlatformTickMs));
+    due_ = Clock::now() + period();
     PlatformTick::instance().add(this);
 }
 

@@ -28,6 +28,9 @@ class Timer {
 
     // The Timer event.
     std::function<void()> onTimer;
+    // Whether the coming tick would change nothing on screen. Such a tick runs at once, right after the
+    // tick before it, instead of waking the program by itself; what is seen at each moment is the same.
+    std::function<bool()> nextTickShowsNothing;
 
     // Runs the Timer event as a tick would (tests).
     void tick();
@@ -37,6 +40,7 @@ class Timer {
     using TimePoint = std::chrono::steady_clock::time_point;
 
     void apply(bool restart);
+    std::chrono::milliseconds period() const;
     int interval_;
     bool enabled_;
     bool running_ = false;

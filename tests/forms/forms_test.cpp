@@ -268,6 +268,25 @@ TEST(Timer, TimersRunningTogetherTickOnTheSamePlatformTicksAtTheirOwnRates) {
     }
 }
 
+// A tick that would show nothing runs right after the one before it: the timer keeps its rate with half
+// the wake-ups when every other tick shows nothing.
+TEST(Timer, ATickThatShowsNothingRunsWithTheTickBeforeIt) {
+    using Clock = std::chrono::steady_clock;
+    rt::Timer title(1, true);
+    std::vector<Clock::time_point> ticks;
+    title.onTimer = [&] { ticks.push_back(Clock::now()); };
+    title.nextTickShowsNothing = [&] { return ticks.size() % 2 == 1; };
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 450)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    title.setEnabled(false);
+    ASSERT_GE(ticks.size(), 450u / rt::Timer::kPlatformTickMs - 6) << "the rate is kept";
+    EXPECT_LE(ticks.size(), 450u / rt::Timer::kPlatformTickMs + 2);
+    for (std::size_t tick = 1; tick < ticks.size(); tick += 2)
+        EXPECT_LT(ticks[tick] - ticks[tick - 1], std::chrono::milliseconds(2)) << "tick " << tick;
+}
+
 TEST(Graveyard, WaitsForTheOutermostDispatch) {
     bool destroyed = false;
     struct Flag {

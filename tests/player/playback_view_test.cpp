@@ -83,11 +83,35 @@ TEST_F(PlaybackViewTest, ElapsedTextSeekBarAndTitleFollowEveryTick) {
                   halvesToEven(double(halvesToEven(position)) / duration * kTrackTravelPx))
             << tick;
         ASSERT_EQ(ui().LabelDisplay.Left(), left) << tick;
-        ASSERT_EQ(ui().LabelDisplay.widget()->x(), std::lround(left / rt::kTwipsPerPixel)) << tick;
+        ASSERT_EQ(ui().LabelDisplay.textPixels().x(), std::lround(left / rt::kTwipsPerPixel)) << tick;
         ASSERT_EQ(ui().LabelDisplay.Caption(), "  >>>> Take 1.wav -- 02:05 <<<< ") << tick;
     }
     EXPECT_GE(wraps, 1); // the title went round at least once
     EXPECT_EQ(ui().LabelTime.Caption(), "01:09");
+}
+
+// The title's timer is told which of its ticks change nothing on screen (they are run early, with the tick
+// before): such a tick keeps the title's pixel and caption, and about a third of the ticks are such.
+TEST_F(PlaybackViewTest, ATitleTickSaidToShowNothingKeepsThePixelAndTheCaption) {
+    play("C:\\Audio\\Take 1.wav", 125);
+    rt::Timer& timer = ui().TimerDisplay;
+    ASSERT_TRUE(timer.nextTickShowsNothing);
+    int unseen = 0;
+    for (int tick = 0; tick < 300; ++tick) {
+        const bool showsNothing = timer.nextTickShowsNothing();
+        const QRect before = ui().LabelDisplay.textPixels();
+        const rt::String caption = ui().LabelDisplay.Caption();
+        tickTitle();
+        if (!showsNothing)
+            continue;
+        ++unseen;
+        ASSERT_EQ(ui().LabelDisplay.textPixels(), before) << tick;
+        ASSERT_EQ(ui().LabelDisplay.Caption(), caption) << tick;
+    }
+    EXPECT_GT(unseen, 80);
+    EXPECT_LT(unseen, 110);
+    fake().setDuration(200);
+    EXPECT_FALSE(timer.nextTickShowsNothing()) << "a new duration changes the caption";
 }
 
 TEST_F(PlaybackViewTest, APlayingTickReadsThePositionOnceAndAStoppingTickReadsItAfterTheStop) {
@@ -124,7 +148,7 @@ TEST_F(PlaybackViewTest, TheScreenShowsWhatAFreshPaintShowsAfterEveryTick) {
     // Stop puts the title back at its start, on screen too.
     ui().Control(2).Click();
     expectScreenIsFresh(ui().PictureLD.widget(), 0, "title strip");
-    EXPECT_EQ(ui().LabelDisplay.widget()->x(), 7);
+    EXPECT_EQ(ui().LabelDisplay.textPixels().x(), 7);
 }
 
 // Counts paints of every widget.
