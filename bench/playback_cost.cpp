@@ -5,7 +5,8 @@
 // thread, from /proc), the median of a few windows of playback; the program's cases also report their ratio
 // to the engine alone with the same spectrum branch state. A last case rests the pointer on a button with
 // nothing playing: the hover poll alone. The per-tick case times one tick of each timer of the main window
-// with the paint it causes, on the main thread's own CPU clock. Offscreen unless QT_QPA_PLATFORM says otherwise (xcb with an X
+// with the paint it causes, on the main thread's own CPU clock; the empty-ticks case is the cost of the
+// wake-ups alone. Offscreen unless QT_QPA_PLATFORM says otherwise (xcb with an X
 // server, Xvfb included, gives the round trips a real display costs).
 #include "bench/BenchAudio.h"
 #include "platform/media/AnalyserView.h"
@@ -227,6 +228,8 @@ void PerTick(benchmark::State& state) {
     state.counters["position_tick_us"] = position;
 }
 
+// A timer at the platform tick whose ticks do nothing: what waking the program this often costs by itself
+// on this machine, the floor under every figure above.
 void EmptyTicks(benchmark::State& state) {
     player::player().Show();
     rt::Timer timer(1, true);
