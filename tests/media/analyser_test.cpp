@@ -178,6 +178,37 @@ TEST(AnalyserViewTest, DrawsBarsInTheGradientOverADarkBackground) {
     EXPECT_LT(background.lightness(), 40);
 }
 
+// Every band at a random level, the loud ones rarer.
+std::vector<float> randomBands(std::mt19937& random) {
+    std::uniform_real_distribution<float> level(0, 1);
+    std::vector<float> bands(kBands);
+    for (float& band : bands)
+        band = kSilenceDb + 95 * level(random) * level(random);
+    return bands;
+}
+
+// The picture kept up to date row by row, frame after frame, equals the one drawn afresh step by step (as a
+// resize draws it), through rises, falls and dropping caps.
+TEST(AnalyserViewTest, ThePictureKeptRowByRowEqualsOneDrawnAfresh) {
+    rt::AnalyserView view;
+    view.resize(311, 303);
+    view.show();
+    ASSERT_TRUE(waitUntil([&] { return view.isShown(); }));
+    std::mt19937 random(5);
+    const std::vector<float> silence(kBands, kSilenceDb);
+    for (int frame = 0; frame < 48; ++frame) {
+        view.showSpectrum(frame < 30 ? randomBands(random) : silence, kRate);
+        QThread::msleep(frame % 3 == 0 ? 40 : 10);
+        if (frame % 6 != 5)
+            continue;
+        const QImage kept = view.grab().toImage();
+        view.resize(312, 303);
+        view.resize(311, 303);
+        EXPECT_TRUE(view.grab().toImage() == kept) << frame;
+    }
+    EXPECT_FALSE(view.bars().atRest()); // the caps are still on their way down
+}
+
 // What the screen shows of the view, once pending paints are done.
 QImage viewOnScreen(const rt::AnalyserView& view) {
     QCoreApplication::processEvents();
@@ -200,6 +231,13 @@ TEST(AnalyserViewTest, PaintsOnlyWhatMovedAndNothingWhenNothingMoves) {
         view.showSpectrum(toneAt(hz), kRate);
         runEventsFor(10);
         EXPECT_TRUE(viewOnScreen(view) == view.grab().toImage().convertToFormat(QImage::Format_RGB32)) << hz;
+    }
+    std::mt19937 random(11);
+    for (int frame = 0; frame < 12; ++frame) {
+        view.showSpectrum(randomBands(random), kRate);
+        runEventsFor(10);
+        EXPECT_TRUE(viewOnScreen(view) == view.grab().toImage().convertToFormat(QImage::Format_RGB32))
+            << frame;
     }
     view.endOfSpectrum();
     ASSERT_TRUE(waitUntil([&] { return !view.isFalling(); }, 5000));
