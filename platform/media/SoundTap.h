@@ -19,8 +19,9 @@ class SoundTap {
     enum class Format { Unknown, S16LE, F32LE };
     // Longer than any device buffers ahead of what is heard, and a frame more.
     static constexpr int kKeptMs = 1200;
-    // Buffers whose times differ by less than this from where the kept sound ends continue it.
-    static constexpr GstClockTime kJoinTolerance = GST_MSECOND;
+    // A buffer whose time lies this close to where the kept sound ends continues it, as the audio sink
+    // itself takes such a buffer (its default alignment threshold): decoders' times wander a little.
+    static constexpr GstClockTime kJoinTolerance = 40 * GST_MSECOND;
 
     // Watches the pad for as long as the pad lives; the probe holds a share of the tap, so the tap outlives
     // the last call from the streaming thread whoever lets go of it first.
