@@ -25,7 +25,9 @@ const QColor kGridColour(255, 255, 255, 16);
 const QColor kCapColour(226, 240, 255);
 // Opaque pixels, as the screen's; the picture is composed in them directly.
 constexpr QImage::Format kFormat = QImage::Format_RGB32;
-// The repainted area's bands: rows a rectangle spans at most, and still bars a run takes in.
+// The repainted area's bands: rows a rectangle spans at most (well under the 96 rows from which Qt's raster
+// engine splits a copy across its thread pool and waits for it, a dozen wake-ups a frame), and still bars a
+// run takes in rather than start another rectangle.
 constexpr int kBandRows = 32;
 constexpr int kBarsBridged = 2;
 } // namespace
