@@ -7,7 +7,8 @@
 #include <QBasicTimer>
 #include <QElapsedTimer>
 
-#include <QPixmap>
+#include <QImage>
+#include <QRegion>
 #include <QWidget>
 
 #include <array>
@@ -53,20 +54,32 @@ class AnalyserView : public QWidget {
         int capTop = -1; // -1: no cap
         bool operator==(const BarPixels&) const = default;
     };
+    // Rows [from, to) of a bar's column; none when from >= to.
+    struct RowSpan {
+        int from = 0;
+        int to = 0;
+        bool meets(int top, int bottom) const { return from < to && from < bottom && to > top; }
+    };
+    using RowSpans = std::array<RowSpan, AnalyserBars::kBarCount>;
+
     double secondsSinceLastFrame();
     void setShown(bool shown);
     void paintBackground();
     void paintFullBar();
+    void paintWholePicture();
+    void composeRows(int bar, RowSpan rows);
     QRect columnOf(int bar) const;
     BarPixels pixelsOf(int bar) const;
-    void rememberShownPixels();
+    QRegion areaOf(const RowSpans& changed) const;
     void repaintChanges();
 
     AnalyserBars bars_;
     QBasicTimer fallTimer_;
     QElapsedTimer frameClock_;
-    QPixmap background_;
-    QPixmap fullBar_;
+    QImage background_;
+    QImage fullBar_;
+    // The whole picture as shown: kept up to date row by row, so a paint only copies what it is asked for.
+    QImage picture_;
     std::array<BarPixels, AnalyserBars::kBarCount> shownPixels_{};
     bool shown_ = false;
     int paintCount_ = 0;

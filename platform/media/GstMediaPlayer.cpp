@@ -6,7 +6,6 @@
 #include "platform/win/HostNames.h"
 
 #include <QAbstractEventDispatcher>
-#include <QTimer>
 #include <gst/audio/streamvolume.h>
 
 #include <algorithm>
@@ -23,12 +22,6 @@ constexpr double kSecondsPerNanosecond = 1e-9;
 constexpr double kNanosecondsPerSecond = 1e9;
 constexpr unsigned kBitsPerKilobit = 1000;
 constexpr double kPercent = 100.0;
-// Band magnitudes below this are reported as this (dB); the picture's floor lies just above it.
-constexpr double kSpectrumThresholdDb = -100;
-// More than any device buffers: a frame said to lie further ahead is shown at once instead.
-constexpr GstClockTimeDiff kLongestSpectrumDelayMs = 1000;
-// Nobody sees a frame come this early; showing it at once saves a wake-up.
-constexpr int kShowAtOnceMs = GstMediaPlayer::kSpectrumIntervalMs / 2;
 
 bool isFakeSink(GstElement* element) {
     GstElementFactory* factory = gst_element_get_factory(element);
@@ -64,6 +57,7 @@ GstMediaPlayer::GstMediaPlayer() {
     buildPipeline();
     applyVolume(volume_);
     applyBalance(balance_);
+    frameClock_.onTimer = [this] { showHeardSpectrum(); };
 }
 
 // The members release themselves: first the relay (no frame or view signal reaches us any more), then the
@@ -82,44 +76,30 @@ void GstMediaPlayer::buildPipeline() {
     busWatch_ = gst::BusWatch(bus_.get(), &GstMediaPlayer::onBusMessage, this);
 }
 
-// panorama ! tee ! audioconvert ! autoaudiosink, and on a branch of the tee
-// valve ! spectrum ! fakesink: the closed valve keeps the spectrum from computing anything while nobody
-// looks.
+// panorama ! audioconvert ! autoaudiosink, with the spectrum's tap on the balanced sound: a probe that only
+// copies samples while someone looks, so playing without the picture costs nothing more.
 gst::Element GstMediaPlayer::buildAudioSink() {
     gst::Element bin(GST_ELEMENT(gst_object_ref_sink(gst_bin_new("audiosink"))));
     panorama_ = gst::makeElement("audiopanorama", "panorama");
-    gst::Element tee = gst::makeElement("tee", "split");
     gst::Element convert = gst::makeElement("audioconvert", "convert");
     device_ = gst::makeElement("autoaudiosink", "device");
-    valve_ = gst::makeElement("valve", "valve");
-    spectrum_ = gst::makeElement("spectrum", "spectrum");
-    gst::Element analysed = gst::makeElement("fakesink", "analysed");
-    if (!panorama_ || !tee || !convert || !device_ || !valve_ || !spectrum_ || !analysed)
+    if (!panorama_ || !convert || !device_)
         qFatal("ondara: a GStreamer element is missing (gstreamer1.0-plugins-base and -good are needed)");
     // Balance attenuates one side, as a balance knob does, rather than moving a mono source.
     gst_util_set_object_arg(G_OBJECT(panorama_.get()), "method", "simple");
-    // Closed, the valve still passes caps and the end of stream, so the branch never holds up the pipeline.
-    gst_util_set_object_arg(G_OBJECT(valve_.get()), "drop-mode", "forward-sticky-events");
-    g_object_set(valve_.get(), "drop", TRUE, nullptr);
-    g_object_set(spectrum_.get(), "bands", guint(kSpectrumBands), "interval",
-                 guint64(kSpectrumIntervalMs) * GST_MSECOND, "threshold", gint(kSpectrumThresholdDb),
-                 "post-messages", TRUE, "message-phase", FALSE, nullptr);
-    // The branch's end neither waits for the clock nor for a preroll: only the device keeps time.
-    g_object_set(analysed.get(), "sync", FALSE, "async", FALSE, nullptr);
     // The elements are no longer floating, so the bin takes references of its own.
-    gst_bin_add_many(GST_BIN(bin.get()), panorama_.get(), tee.get(), convert.get(), device_.get(),
-                     valve_.get(), spectrum_.get(), analysed.get(), nullptr);
-    if (!gst_element_link_many(panorama_.get(), tee.get(), convert.get(), device_.get(), nullptr) ||
-        !gst_element_link_many(tee.get(), valve_.get(), spectrum_.get(), analysed.get(), nullptr))
+    gst_bin_add_many(GST_BIN(bin.get()), panorama_.get(), convert.get(), device_.get(), nullptr);
+    if (!gst_element_link_many(panorama_.get(), convert.get(), device_.get(), nullptr))
         qFatal("ondara: cannot link the audio output");
     gst::Pad input(gst_element_get_static_pad(panorama_.get(), "sink"));
     gst_element_add_pad(bin.get(), gst_ghost_pad_new("sink", input.get()));
-    spectrumInput_.reset(gst_element_get_static_pad(spectrum_.get(), "sink"));
+    gst::Pad balanced(gst_element_get_static_pad(panorama_.get(), "src"));
+    SoundTap::attach(tap_, balanced.get());
     return bin;
 }
 
 GstElement* GstMediaPlayer::sinkElement(const char* name) const {
-    for (GstElement* element : {panorama_.get(), valve_.get(), spectrum_.get(), device_.get()})
+    for (GstElement* element : {panorama_.get(), device_.get()})
         if (g_strcmp0(GST_OBJECT_NAME(element), name) == 0)
             return element;
     return nullptr;
@@ -266,6 +246,8 @@ void GstMediaPlayer::halt(GstState state) {
     running_ = false;
     prerolled_ = false;
     target_ = Target::Stopped;
+    // The next media's running time starts again from zero: no sound kept may be taken for it.
+    tap_->clear();
     updateSpectrum();
 }
 
@@ -338,8 +320,14 @@ void GstMediaPlayer::attachAnalyserView(AnalyserView* view) {
     if (view_)
         QObject::disconnect(view_, nullptr, &relay_, nullptr);
     view_ = view;
-    if (view)
+    if (view) {
         QObject::connect(view, &AnalyserView::shownChanged, &relay_, [this] { updateSpectrum(); });
+        // A view destroyed first stops the frames at once (a widget says so while it is still whole).
+        QObject::connect(view, &QObject::destroyed, &relay_, [this] {
+            view_ = nullptr;
+            updateSpectrum();
+        });
+    }
     updateSpectrum();
 }
 
@@ -349,45 +337,36 @@ void GstMediaPlayer::updateSpectrum() {
     if (wanted == spectrumOn_)
         return;
     spectrumOn_ = wanted;
-    g_object_set(valve_.get(), "drop", gboolean(!wanted), nullptr);
+    tap_->setCapturing(wanted);
+    frameClock_.setEnabled(wanted);
     if (!wanted && view_)
         view_->endOfSpectrum();
 }
 
-void GstMediaPlayer::onSpectrum(GstMessage* message) {
+// One frame: the bands of the stretch of sound heard during the last frame interval. With no sound kept for
+// it (just started, or the device is ahead of what passed the tap) the bars fall.
+void GstMediaPlayer::showHeardSpectrum() {
     if (!spectrumOn_ || !view_)
         return;
-    const GValue* magnitudes = gst_structure_get_value(gst_message_get_structure(message), "magnitude");
-    if (!magnitudes || !GST_VALUE_HOLDS_LIST(magnitudes))
-        return;
-    std::vector<float> bands(gst_value_list_get_size(magnitudes));
-    for (guint band = 0; band < bands.size(); ++band)
-        bands[band] = g_value_get_float(gst_value_list_get_value(magnitudes, band));
-    gint rate = 0;
-    if (gst::Caps caps{gst_pad_get_current_caps(spectrumInput_.get())})
-        gst_structure_get_int(gst_caps_get_structure(caps.get(), 0), "rate", &rate);
-    const int delayMs = millisecondsUntilHeard(gst_message_get_structure(message));
-    if (delayMs <= kShowAtOnceMs)
-        return view_->showSpectrum(bands, rate);
-    QTimer::singleShot(delayMs, &relay_, [this, bands = std::move(bands), rate] {
-        if (spectrumOn_ && view_)
-            view_->showSpectrum(bands, rate);
-    });
+    ++spectrumFrames_;
+    const GstClockTime heard = heardRunningTime();
+    const GstClockTime interval = GstClockTime(kSpectrumIntervalMs) * GST_MSECOND;
+    const int rate = GST_CLOCK_TIME_IS_VALID(heard)
+                         ? tap_->copy(heard > interval ? heard - interval : 0, heard, heard_)
+                         : 0;
+    view_->showSpectrum(rate > 0 ? spectrum_.analyse(heard_) : std::span<const float>(), rate);
 }
 
-// The analysis runs ahead of the device by as much sound as the device buffers; a frame is shown when the
-// end of its stretch of sound is heard.
-int GstMediaPlayer::millisecondsUntilHeard(const GstStructure* frame) const {
-    GstClockTime start = 0;
-    GstClockTime duration = 0;
+// The running time of the sound the device plays now: the device renders a sample when the clock reaches
+// its running time plus the pipeline's latency.
+GstClockTime GstMediaPlayer::heardRunningTime() const {
     gst::Object<GstClock> clock(gst_element_get_clock(playbin_.get()));
-    if (!clock || !gst_structure_get_clock_time(frame, "running-time", &start) ||
-        !gst_structure_get_clock_time(frame, "duration", &duration))
-        return 0;
-    const GstClockTime heard = start + duration + gst_pipeline_get_latency(GST_PIPELINE(playbin_.get()));
-    const GstClockTime now = gst_clock_get_time(clock.get()) - gst_element_get_base_time(playbin_.get());
-    const GstClockTimeDiff ahead = GST_CLOCK_DIFF(now, heard);
-    return int(std::clamp<GstClockTimeDiff>(ahead / GST_MSECOND, 0, kLongestSpectrumDelayMs));
+    if (!clock)
+        return GST_CLOCK_TIME_NONE;
+    const GstClockTime now = gst_clock_get_time(clock.get());
+    const GstClockTime delay =
+        gst_element_get_base_time(playbin_.get()) + gst_pipeline_get_latency(GST_PIPELINE(playbin_.get()));
+    return now > delay ? now - delay : GST_CLOCK_TIME_NONE;
 }
 
 // --- Bus -------------------------------------------------------------------------------------------------
@@ -411,10 +390,6 @@ void GstMediaPlayer::handleMessage(GstMessage* message) {
         return onError(message);
     case GST_MESSAGE_TAG:
         return onTags(message);
-    case GST_MESSAGE_ELEMENT:
-        if (GST_MESSAGE_SRC(message) == GST_OBJECT(spectrum_.get()))
-            onSpectrum(message);
-        return;
     default:
         // Warnings (among them the device's complaint before it falls back to silence) leave playback going.
         return;

@@ -1,16 +1,23 @@
 #pragma once
 // The media engine on GStreamer: one playbin (audio only) whose audio sink is our own bin (balance, then
-// the device, with a spectrum branch beside it), driven from the UI thread. Its bus is watched on the default
-// main context, which Qt runs, so every message is handled on the UI thread; state changes are never waited
-// for, and the play state reported is the one the bus last confirmed.
+// the device), driven from the UI thread. Its bus is watched on the default main context, which Qt runs, so
+// every message is handled on the UI thread; state changes are never waited for, and the play state
+// reported is the one the bus last confirmed. While its spectrum view is shown and sound plays, a tap keeps
+// the last moments of the sound going to the device, and a frame clock on the platform tick turns the
+// stretch being heard into the view's next picture.
 #include "platform/media/GstRefs.h"
 #include "platform/media/MediaPlayer.h"
 #include "platform/media/Mp3BitRate.h"
+#include "platform/media/SoundTap.h"
+#include "platform/media/SpectrumBands.h"
+#include "platform/runtime/Timer.h"
 
 #include <QObject>
 #include <QPointer>
 
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace rt {
 
@@ -18,6 +25,8 @@ class GstMediaPlayer final : public MediaPlayer {
   public:
     static constexpr int kSpectrumBands = 64;
     static constexpr int kSpectrumIntervalMs = 40;
+    // Band magnitudes below this are reported as this (dB); the picture's floor lies just above it.
+    static constexpr float kSpectrumThresholdDb = -100;
 
     GstMediaPlayer();
     ~GstMediaPlayer() override;
@@ -29,12 +38,14 @@ class GstMediaPlayer final : public MediaPlayer {
     String status() const override;
     void attachAnalyserView(AnalyserView* view) override;
 
-    // The pipeline and the elements of its audio sink ("panorama", "valve", "spectrum", "device"), for
-    // inspection.
+    // The pipeline and the elements of its audio sink ("panorama", "device"), for inspection.
     GstElement* pipeline() const { return playbin_.get(); }
     GstElement* sinkElement(const char* name) const;
-    // The spectrum branch is open and its bands go to the view (a view is shown and sound plays).
+    // The sound is tapped and its spectrum goes to the view (a view is shown and sound plays).
     bool spectrumEnabled() const { return spectrumOn_; }
+    // Spectrum frames worked out so far; lets a caller see that nothing is computed while nobody looks.
+    int spectrumFrames() const { return spectrumFrames_; }
+    const SoundTap& soundTap() const { return *tap_; }
 
   protected:
     void playMedia() override;
@@ -68,18 +79,15 @@ class GstMediaPlayer final : public MediaPlayer {
     void onError(GstMessage* message);
     void onPrerolled();
     void onTags(GstMessage* message);
-    void onSpectrum(GstMessage* message);
+    void showHeardSpectrum();
+    GstClockTime heardRunningTime() const;
     void readDuration();
     void examineMp3();
     unsigned bitRate() const;
-    int millisecondsUntilHeard(const GstStructure* frame) const;
 
     gst::Pipeline playbin_;
     gst::Element panorama_;
-    gst::Element valve_;
-    gst::Element spectrum_;
     gst::Element device_;
-    gst::Pad spectrumInput_;
     gst::Bus bus_;
     gst::BusWatch busWatch_;
 
@@ -103,8 +111,13 @@ class GstMediaPlayer final : public MediaPlayer {
 
     QPointer<AnalyserView> view_;
     bool spectrumOn_ = false;
-    // The receiving end of the view's signal and of frames held until their sound is heard; destroyed
-    // first, so neither reaches an engine that is going.
+    // Shared with the probe on the pipeline's pad, which may outlive this engine by a moment.
+    std::shared_ptr<SoundTap> tap_ = std::make_shared<SoundTap>();
+    SpectrumBands spectrum_{kSpectrumBands, kSpectrumThresholdDb};
+    std::vector<float> heard_; // the stretch being analysed, kept to save an allocation per frame
+    Timer frameClock_{kSpectrumIntervalMs, false};
+    int spectrumFrames_ = 0;
+    // The receiving end of the view's signals; destroyed first, so none reaches an engine that is going.
     QObject relay_;
 };
 

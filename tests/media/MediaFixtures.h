@@ -67,9 +67,8 @@ inline bool writeFile(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// A canonical 16-bit stereo WAV file of a sine.
-inline QByteArray sineWavBytes(double seconds) {
-    const std::vector<int16_t> samples = sineSamples(seconds);
+// A canonical 16-bit stereo WAV file of the given interleaved samples.
+inline QByteArray wavBytes(const std::vector<int16_t>& samples) {
     const auto dataBytes = uint32_t(samples.size() * sizeof(int16_t));
     QByteArray bytes("RIFF");
     appendLittle<uint32_t>(bytes, 36 + dataBytes);
@@ -86,6 +85,11 @@ inline QByteArray sineWavBytes(double seconds) {
     for (int16_t sample : samples)
         appendLittle<int16_t>(bytes, sample);
     return bytes;
+}
+
+// A canonical 16-bit stereo WAV file of a sine.
+inline QByteArray sineWavBytes(double seconds) {
+    return wavBytes(sineSamples(seconds));
 }
 
 inline bool writeSineWav(const QString& path, double seconds) {
