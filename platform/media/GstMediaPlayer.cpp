@@ -182,24 +182,40 @@ double GstMediaPlayer::position() const {
     // The device's position is what is heard, and asking it alone is far cheaper than asking the whole
     // pipeline, which asks every sink; the pipeline answers while the device cannot yet.
     gint64 nanoseconds = -1;
-    if (!gst_element_query_position(GST_ELEMENT(heardSink().get()), GST_FORMAT_TIME, &nanoseconds) ||
-        nanoseconds < 0)
-        if (!gst_element_query_position(playbin_.get(), GST_FORMAT_TIME, &nanoseconds) || nanoseconds < 0)
+    if (!askPosition(heardSink(), nanoseconds) || nanoseconds < 0)
+        if (!askPosition(playbin_.get(), nanoseconds) || nanoseconds < 0)
             return 0;
     return double(nanoseconds) * kSecondsPerNanosecond;
 }
 
-// The sink the device chose, asked directly: its bin would ask every child in turn.
-gst::GObjectRef GstMediaPlayer::heardSink() const {
+// The kept query is asked again once nobody else holds it; otherwise a new one is made.
+bool GstMediaPlayer::askPosition(GstElement* element, gint64& nanoseconds) const {
+    if (!positionQuery_ || !gst_query_is_writable(positionQuery_.get()))
+        positionQuery_.reset(gst_query_new_position(GST_FORMAT_TIME));
+    gst_query_set_position(positionQuery_.get(), GST_FORMAT_TIME, -1);
+    if (!gst_element_query(element, positionQuery_.get()))
+        return false;
+    GstFormat format = GST_FORMAT_UNDEFINED;
+    gst_query_parse_position(positionQuery_.get(), &format, &nanoseconds);
+    return format == GST_FORMAT_TIME;
+}
+
+// The sink the device chose, asked directly (its bin would ask every child in turn); found once the
+// device has chosen, and let go whenever the pipeline halts, since the device may choose again.
+GstElement* GstMediaPlayer::heardSink() const {
+    if (heardSink_)
+        return heardSink_.get();
     if (GST_IS_CHILD_PROXY(device_.get())) {
         GstChildProxy* proxy = GST_CHILD_PROXY(device_.get());
         if (gst_child_proxy_get_children_count(proxy) == 1) {
             gst::GObjectRef child(gst_child_proxy_get_child_by_index(proxy, 0));
-            if (GST_IS_ELEMENT(child.get()))
-                return child;
+            if (GST_IS_ELEMENT(child.get())) {
+                heardSink_.reset(GST_ELEMENT(child.release()));
+                return heardSink_.get();
+            }
         }
     }
-    return gst::GObjectRef(G_OBJECT(gst_object_ref(device_.get())));
+    return device_.get();
 }
 
 void GstMediaPlayer::seekTo(double seconds) {
@@ -241,6 +257,7 @@ void GstMediaPlayer::start() {
 // posted, so nothing said about the old media is taken for the next one.
 void GstMediaPlayer::halt(GstState state) {
     gst_element_set_state(playbin_.get(), state);
+    heardSink_.reset();
     gst_bus_set_flushing(bus_.get(), TRUE);
     gst_bus_set_flushing(bus_.get(), FALSE);
     running_ = false;

@@ -70,7 +70,8 @@ class GstMediaPlayer final : public MediaPlayer {
     void fail(const String& message);
     void noticeSilentSink();
     void updateSpectrum();
-    gst::GObjectRef heardSink() const;
+    GstElement* heardSink() const;
+    bool askPosition(GstElement* element, gint64& nanoseconds) const;
 
     static gboolean onBusMessage(GstBus* bus, GstMessage* message, gpointer engine);
     void handleMessage(GstMessage* message);
@@ -90,6 +91,9 @@ class GstMediaPlayer final : public MediaPlayer {
     gst::Element device_;
     gst::Bus bus_;
     gst::BusWatch busWatch_;
+    // The position is asked many times a second: the sink the device chose and the query are kept.
+    mutable gst::Element heardSink_;
+    mutable gst::Query positionQuery_;
 
     String url_;
     QByteArray hostFile_;   // the host's bytes for url_, which need not be UTF-8

@@ -26,6 +26,9 @@ struct ErrorFree {
 struct GFree {
     void operator()(gpointer memory) const { g_free(memory); }
 };
+struct QueryUnref {
+    void operator()(GstQuery* query) const { gst_query_unref(query); }
+};
 struct CapsUnref {
     void operator()(GstCaps* caps) const { gst_caps_unref(caps); }
 };
@@ -47,6 +50,7 @@ using TagList = std::unique_ptr<GstTagList, TagListUnref>;
 using Error = std::unique_ptr<GError, ErrorFree>;
 using CharBuffer = std::unique_ptr<gchar, GFree>;
 using Caps = std::unique_ptr<GstCaps, CapsUnref>;
+using Query = std::unique_ptr<GstQuery, QueryUnref>;
 using Pipeline = std::unique_ptr<GstElement, StopAndUnref>;
 
 // A watch of a bus on the default main context, removed when the owner goes.
