@@ -13,6 +13,8 @@
 #include "player/WindowBehaviour.h"
 #include "playlist/PlayList.h"
 
+#include <cmath>
+
 namespace player {
 
 namespace {
@@ -206,6 +208,7 @@ void Player::wireEvents() {
     c.Abaut.Click = [this] { Abaut_Click(); };
     c.TimerDisplay.onTimer = [this] { TimerDisplay_Timer(); };
     c.TimerDisplay.nextTickShowsNothing = [this] { return titleTickShowsNothing(); };
+    c.TimerTime.nextTickShowsNothing = [this] { return positionTickShowsNothing(); };
     c.Open.Click = [this] { Open_Click(); };
     c.PL.Click = [this] { PL_Click(); };
     c.SAtoggle1.Click = [this] { SAtoggle1_Click(); };
@@ -335,6 +338,7 @@ void Player::TimerTime_Timer() {
             position = engine().controls.currentPosition();
         const std::int16_t elapsed = rt::CInt(rt::Val(rt::Format(position, "###")));
         const rt::String text = elapsedText(elapsed);
+        shownPosition_ = {position, std::chrono::steady_clock::now()};
         if (sa().Visible())
             sa().d().LabelTime.setCaption(text);
         c.LabelTime.setCaption(text);
@@ -366,6 +370,28 @@ void Player::SongTime() {
             c.mp3Baud.setVisible(false);
         }
     });
+}
+
+// What a position tick shows changes only where the position passes a half second (both read-outs show
+// whole seconds), where the transport acts, the duration or the bit-rate read-out changes, or the spectrum
+// window's read-out lags; a tick run a little early shows the same as on time when none of these lies
+// within reach of what the last tick showed.
+bool Player::positionTickShowsNothing() {
+    constexpr auto kFreshness = std::chrono::milliseconds(30);
+    constexpr double kReachSeconds = 0.05;
+    if (!shownPosition_ || std::chrono::steady_clock::now() - shownPosition_->at > kFreshness)
+        return false;
+    MediaPlayer& wmp = engine();
+    PlayerDesign& c = d();
+    if (wmp.playState() != MediaPlayer::kPlaying || c.mp3Baud.Visible() != isMp3Address(wmp.URL()))
+        return false;
+    const std::int16_t duration = wholeSecondsOf(wmp.currentMedia().duration);
+    if (duration != 0 && duration != c.SliderTime.Max())
+        return false;
+    if (sa().Visible() && sa().d().LabelTime.Caption() != c.LabelTime.Caption())
+        return false;
+    const double shown = shownPosition_->seconds;
+    return std::floor(shown + 0.5) == std::floor(shown + 0.5 + kReachSeconds);
 }
 
 // ---- title display ----

@@ -9,6 +9,7 @@
 #include "platform/shell/OpenFileDialog.h"
 #include "platform/shell/ProgressBar.h"
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -106,6 +107,7 @@ class Player : public rt::FormWithDesign<PlayerDesign> {
     void TimerTime_Timer();
     void TimerDisplay_Timer();
     bool titleTickShowsNothing();
+    bool positionTickShowsNothing();
     void cmdMinimizar_Click();
     void Close_Click();
     void redockAfterMove();
@@ -122,6 +124,12 @@ class Player : public rt::FormWithDesign<PlayerDesign> {
     rt::String titleCaption_;
     // The last duration converted to whole seconds, and its seconds.
     std::optional<std::pair<double, std::int16_t>> convertedDuration_;
+    // The position the last position tick showed, and when.
+    struct ShownPosition {
+        double seconds;
+        std::chrono::steady_clock::time_point at;
+    };
+    std::optional<ShownPosition> shownPosition_;
 };
 
 // The main window's one instance.

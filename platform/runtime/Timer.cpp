@@ -37,6 +37,11 @@ class PlatformTick {
     }
 
   private:
+    struct Due {
+        Timer* timer;
+        std::uint64_t serial;
+    };
+
     PlatformTick() {
         wake_.setSingleShot(true);
         wake_.setTimerType(Qt::PreciseTimer);
@@ -51,6 +56,13 @@ class PlatformTick {
         return epoch_ + std::max<Clock::duration::rep>(ticks, 0) * kTick;
     }
 
+    Clock::time_point earliestDue() const {
+        Clock::time_point earliest = timers_.front()->due_;
+        for (const Timer* timer : timers_)
+            earliest = std::min(earliest, timer->due_);
+        return earliest;
+    }
+
     void schedule() {
         if (timers_.empty()) {
             wake_.stop();
@@ -58,10 +70,7 @@ class PlatformTick {
         }
         if (epoch_ == Clock::time_point{})
             epoch_ = Clock::now();
-        Clock::time_point earliest = timers_.front()->due_;
-        for (const Timer* timer : timers_)
-            earliest = std::min(earliest, timer->due_);
-        const auto at = gridTickAtOrAfter(earliest);
+        const auto at = gridTickAtOrAfter(earliestDue());
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(at - Clock::now());
         wake_.start(int(std::max<std::chrono::milliseconds::rep>(wait.count(), 0)));
     }
@@ -70,10 +79,6 @@ class PlatformTick {
         const auto now = Clock::now();
         // Handlers may start, stop or destroy timers, or pump events that come back here: each due timer
         // is checked again just before its tick.
-        struct Due {
-            Timer* timer;
-            std::uint64_t serial;
-        };
         std::vector<Due> due;
         for (Timer* timer : timers_) {
             if (timer->due_ > now + kLateness)
@@ -86,24 +91,42 @@ class PlatformTick {
         }
         schedule();
         for (const Due& entry : due) {
-            if (!stillRuns(entry.timer, entry.serial))
-                continue;
-            entry.timer->tick();
-            runNextTickEarlyIfUnseen(entry.timer, entry.serial);
+            if (stillRuns(entry))
+                entry.timer->tick();
         }
+        runUnseenTicksEarly();
     }
 
-    bool stillRuns(const Timer* timer, std::uint64_t serial) const {
-        return std::find(timers_.begin(), timers_.end(), timer) != timers_.end() && timer->serial_ == serial;
+    bool stillRuns(const Due& entry) const {
+        return std::find(timers_.begin(), timers_.end(), entry.timer) != timers_.end() &&
+               entry.timer->serial_ == entry.serial;
     }
 
-    // One tick at most, so a timer whose ticks all show nothing still keeps its rate.
-    void runNextTickEarlyIfUnseen(Timer* timer, std::uint64_t serial) {
-        if (!stillRuns(timer, serial) || !timer->nextTickShowsNothing || !timer->nextTickShowsNothing())
-            return;
-        timer->due_ += timer->period();
-        schedule();
-        timer->tick();
+    // The ticks due on the next platform tick run now when none of them would change anything on screen,
+    // so the program does not wake for them alone. A timer runs at most one tick early per wake-up, so
+    // each keeps its rate.
+    void runUnseenTicksEarly() {
+        std::vector<const Timer*> ranEarly;
+        while (!timers_.empty()) {
+            const auto next = gridTickAtOrAfter(earliestDue());
+            std::vector<Due> unseen;
+            for (Timer* timer : timers_) {
+                if (gridTickAtOrAfter(timer->due_) != next)
+                    continue;
+                const bool already = std::find(ranEarly.begin(), ranEarly.end(), timer) != ranEarly.end();
+                if (already || !timer->nextTickShowsNothing || !timer->nextTickShowsNothing())
+                    return;
+                unseen.push_back({timer, timer->serial_});
+            }
+            for (const Due& entry : unseen) {
+                entry.timer->due_ += entry.timer->period();
+                ranEarly.push_back(entry.timer);
+            }
+            schedule();
+            for (const Due& entry : unseen)
+                if (stillRuns(entry))
+                    entry.timer->tick();
+        }
     }
 
     std::vector<Timer*> timers_;

@@ -114,6 +114,41 @@ TEST_F(PlaybackViewTest, ATitleTickSaidToShowNothingKeepsThePixelAndTheCaption) 
     EXPECT_FALSE(timer.nextTickShowsNothing()) << "a new duration changes the caption";
 }
 
+// The position timer's ticks said to show nothing (they are run early, with an earlier wake-up) keep both
+// elapsed read-outs and the seek bar as they are; most ticks are such, none near a half second or while
+// the transport may act.
+TEST_F(PlaybackViewTest, APositionTickSaidToShowNothingKeepsTheReadOutsAndTheSeekBar) {
+    sa().Show();
+    play("C:\\Audio\\Take 1.wav", 125);
+    rt::Timer& timer = ui().TimerTime;
+    ASSERT_TRUE(timer.nextTickShowsNothing);
+    double position = 3.31;
+    int unseen = 0;
+    for (int tick = 0; tick < 400; ++tick) {
+        fake().setPosition(position);
+        const bool showsNothing = timer.nextTickShowsNothing();
+        const rt::String elapsed = ui().LabelTime.Caption();
+        const std::int32_t value = ui().SliderTime.Value();
+        tickTime();
+        position += kTickSeconds;
+        if (!showsNothing)
+            continue;
+        ++unseen;
+        ASSERT_EQ(ui().LabelTime.Caption(), elapsed) << tick;
+        ASSERT_EQ(saUi().LabelTime.Caption(), elapsed) << tick;
+        ASSERT_EQ(ui().SliderTime.Value(), value) << tick;
+    }
+    EXPECT_GT(unseen, 300);
+    fake().setPosition(9.47);
+    tickTime();
+    EXPECT_FALSE(timer.nextTickShowsNothing()) << "a half second within reach";
+    fake().setPosition(9.2);
+    tickTime();
+    EXPECT_TRUE(timer.nextTickShowsNothing());
+    fake().setPlayState(rt::MediaPlayer::kStopped);
+    EXPECT_FALSE(timer.nextTickShowsNothing()) << "the transport acts";
+}
+
 TEST_F(PlaybackViewTest, APlayingTickReadsThePositionOnceAndAStoppingTickReadsItAfterTheStop) {
     play("C:\\Audio\\Take 1.wav", 240);
     fake().setPosition(42.2);
