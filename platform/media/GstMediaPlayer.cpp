@@ -58,6 +58,8 @@ GstMediaPlayer::GstMediaPlayer() {
     applyVolume(volume_);
     applyBalance(balance_);
     frameClock_.onTimer = [this] { showHeardSpectrum(); };
+    // A frame shows what is heard when it runs, so it may as well come with the main window's ticks.
+    frameClock_.ticksMayComeEarly = true;
 }
 
 // The members release themselves: first the relay (no frame or view signal reaches us any more), then the

@@ -94,7 +94,7 @@ class PlatformTick {
             if (stillRuns(entry))
                 entry.timer->tick();
         }
-        runUnseenTicksEarly();
+        runUnseenTicksEarly(due);
     }
 
     bool stillRuns(const Due& entry) const {
@@ -102,28 +102,36 @@ class PlatformTick {
                entry.timer->serial_ == entry.serial;
     }
 
-    // The ticks due on the next platform tick run now when none of them would change anything on screen,
-    // so the program does not wake for them alone. A timer runs at most one tick early per wake-up, so
-    // each keeps its rate.
-    void runUnseenTicksEarly() {
+    // The ticks due on the next platform tick run now when none of them would change anything on screen
+    // (or they may come early and the timer did not tick at this wake-up), so the program does not wake
+    // for them alone. A timer runs at most one tick early per wake-up, so each keeps its rate.
+    void runUnseenTicksEarly(const std::vector<Due>& ticked) {
+        std::vector<const Timer*> ranNow;
+        for (const Due& entry : ticked)
+            ranNow.push_back(entry.timer);
         std::vector<const Timer*> ranEarly;
+        const auto contains = [](const std::vector<const Timer*>& list, const Timer* timer) {
+            return std::find(list.begin(), list.end(), timer) != list.end();
+        };
         while (!timers_.empty()) {
             const auto next = gridTickAtOrAfter(earliestDue());
-            std::vector<Due> unseen;
+            std::vector<Due> early;
             for (Timer* timer : timers_) {
                 if (gridTickAtOrAfter(timer->due_) != next)
                     continue;
-                const bool already = std::find(ranEarly.begin(), ranEarly.end(), timer) != ranEarly.end();
-                if (already || !timer->nextTickShowsNothing || !timer->nextTickShowsNothing())
+                const bool unseen = timer->nextTickShowsNothing && timer->nextTickShowsNothing();
+                const bool mayCome = timer->ticksMayComeEarly && !contains(ranNow, timer);
+                if (contains(ranEarly, timer) || !(unseen || mayCome))
                     return;
-                unseen.push_back({timer, timer->serial_});
+                early.push_back({timer, timer->serial_});
             }
-            for (const Due& entry : unseen) {
+            for (const Due& entry : early) {
                 entry.timer->due_ += entry.timer->period();
                 ranEarly.push_back(entry.timer);
+                ranNow.push_back(entry.timer);
             }
             schedule();
-            for (const Due& entry : unseen)
+            for (const Due& entry : early)
                 if (stillRuns(entry))
                     entry.timer->tick();
         }

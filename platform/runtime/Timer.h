@@ -31,6 +31,9 @@ class Timer {
     // Whether the coming tick would change nothing on screen. Such a tick runs at once, right after the
     // tick before it, instead of waking the program by itself; what is seen at each moment is the same.
     std::function<bool()> nextTickShowsNothing;
+    // Its ticks need not come exactly on time: rather than wake the program by itself, a tick may run at
+    // the wake-up of another timer on the platform tick before it.
+    bool ticksMayComeEarly = false;
 
     // Runs the Timer event as a tick would (tests).
     void tick();

@@ -301,6 +301,46 @@ TEST(Timer, ATickThatShowsNothingRunsAtTheWakeUpBeforeIt) {
     }
 }
 
+// A timer whose ticks may come early runs them with another timer's wake-ups rather than its own, yet
+// alone it keeps its own time and rate.
+TEST(Timer, TicksThatMayComeEarlyRideOtherWakeUpsButNeverPileUp) {
+    using Clock = std::chrono::steady_clock;
+    const auto runFor = [](int milliseconds) {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < milliseconds)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    };
+    rt::Timer frames(40, true);
+    frames.ticksMayComeEarly = true;
+    std::vector<Clock::time_point> frameTicks;
+    frames.onTimer = [&] { frameTicks.push_back(Clock::now()); };
+    runFor(400);
+    ASSERT_GE(frameTicks.size(), 400u / 45 - 2);
+    EXPECT_LE(frameTicks.size(), 400u / 40 + 1);
+    for (std::size_t tick = 1; tick < frameTicks.size(); ++tick)
+        EXPECT_GT(frameTicks[tick] - frameTicks[tick - 1], std::chrono::milliseconds(20)) << tick;
+
+    rt::Timer title(1, true);
+    std::vector<Clock::time_point> titleTicks;
+    title.onTimer = [&] { titleTicks.push_back(Clock::now()); };
+    title.nextTickShowsNothing = [&] { return titleTicks.size() % 2 == 1; };
+    frameTicks.clear();
+    runFor(450);
+    title.setEnabled(false);
+    frames.setEnabled(false);
+    EXPECT_GE(frameTicks.size(), 450u / 40 - 3);
+    ASSERT_FALSE(titleTicks.empty());
+    for (const Clock::time_point tick : frameTicks) {
+        if (tick < titleTicks.front())
+            continue; // due before the other timer's first tick
+        const bool shared = std::any_of(titleTicks.begin(), titleTicks.end(), [&](Clock::time_point other) {
+            return std::chrono::abs(other - tick) < std::chrono::milliseconds(2);
+        });
+        EXPECT_TRUE(shared) << "a frame with a wake-up of its own";
+    }
+}
+
 TEST(Graveyard, WaitsForTheOutermostDispatch) {
     bool destroyed = false;
     struct Flag {
