@@ -5,11 +5,11 @@
 // reported is the one the bus last confirmed. While its spectrum view is shown and sound plays, a tap keeps
 // the last moments of the sound going to the device, and a frame clock on the platform tick turns the
 // stretch being heard into the view's next picture.
+#include "platform/media/FrequencyBands.h"
 #include "platform/media/GstRefs.h"
 #include "platform/media/MediaPlayer.h"
 #include "platform/media/Mp3BitRate.h"
 #include "platform/media/SoundTap.h"
-#include "platform/media/SpectrumBands.h"
 #include "platform/runtime/Timer.h"
 
 #include <QObject>
@@ -23,7 +23,7 @@ namespace rt {
 
 class GstMediaPlayer final : public MediaPlayer {
   public:
-    static constexpr int kSpectrumBands = 64;
+    static constexpr int kFrequencyBands = 64;
     static constexpr int kSpectrumIntervalMs = 40;
     // Band magnitudes below this are reported as this (dB); the picture's floor lies just above it.
     static constexpr float kSpectrumThresholdDb = -100;
@@ -117,7 +117,7 @@ class GstMediaPlayer final : public MediaPlayer {
     bool spectrumOn_ = false;
     // Shared with the probe on the pipeline's pad, which may outlive this engine by a moment.
     std::shared_ptr<SoundTap> tap_ = std::make_shared<SoundTap>();
-    SpectrumBands spectrum_{kSpectrumBands, kSpectrumThresholdDb};
+    FrequencyBands spectrum_{kFrequencyBands, kSpectrumThresholdDb};
     std::vector<float> heard_; // the stretch being analysed, kept to save an allocation per frame
     Timer frameClock_{kSpectrumIntervalMs, false};
     int spectrumFrames_ = 0;

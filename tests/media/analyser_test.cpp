@@ -4,9 +4,9 @@
 #include "MediaFixtures.h"
 
 #include "platform/media/AnalyserView.h"
+#include "platform/media/FrequencyBands.h"
 #include "platform/media/GstMediaPlayer.h"
 #include "platform/media/SoundTap.h"
-#include "platform/media/SpectrumBands.h"
 #include "platform/win/Drives.h"
 
 #include <QGuiApplication>
@@ -368,7 +368,7 @@ TEST(SoundTapTest, ANewFormatOrAClearForgetsTheSoundKept) {
 
 // --- The bands, against GStreamer's spectrum element ------------------------------------------------------
 
-constexpr int kEngineBands = rt::GstMediaPlayer::kSpectrumBands;
+constexpr int kEngineBands = rt::GstMediaPlayer::kFrequencyBands;
 constexpr GstClockTime kInterval = rt::GstMediaPlayer::kSpectrumIntervalMs * GST_MSECOND;
 
 struct Sound {
@@ -466,9 +466,9 @@ std::vector<std::vector<float>> elementSpectrum(const Sound& sound) {
 }
 
 // The tap's mono mix of each interval through our bands equals what the element reports for it.
-TEST(SpectrumBandsTest, AgreeWithGStreamersSpectrumElementOnRandomSound) {
+TEST(FrequencyBandsTest, AgreeWithGStreamersSpectrumElementOnRandomSound) {
     std::mt19937 random(20240611);
-    rt::SpectrumBands bands(kEngineBands, rt::GstMediaPlayer::kSpectrumThresholdDb);
+    rt::FrequencyBands bands(kEngineBands, rt::GstMediaPlayer::kSpectrumThresholdDb);
     EXPECT_EQ(bands.blockSize(), 2 * kEngineBands - 2);
     for (const auto& [format, channels] :
          {std::pair{SoundTap::Format::S16LE, 2}, std::pair{SoundTap::Format::F32LE, 2},
@@ -491,8 +491,8 @@ TEST(SpectrumBandsTest, AgreeWithGStreamersSpectrumElementOnRandomSound) {
     }
 }
 
-TEST(SpectrumBandsTest, ATonesBandStandsOutAndTooLittleSoundGivesNoBands) {
-    rt::SpectrumBands bands(kEngineBands, rt::GstMediaPlayer::kSpectrumThresholdDb);
+TEST(FrequencyBandsTest, ATonesBandStandsOutAndTooLittleSoundGivesNoBands) {
+    rt::FrequencyBands bands(kEngineBands, rt::GstMediaPlayer::kSpectrumThresholdDb);
     std::vector<float> tone(1764);
     const double hz = 5000;
     for (std::size_t sample = 0; sample < tone.size(); ++sample)

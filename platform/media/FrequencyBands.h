@@ -1,5 +1,5 @@
 #pragma once
-// Band magnitudes of a stretch of sound, worked out as GStreamer's spectrum element does, so the picture
+// Band magnitudes of a stretch of sound, in the numbers GStreamer's own analyser gives, so the picture
 // reads them the same way: FFTs of 2·(bands − 1) consecutive samples under a Hamming window, each band's
 // power (re² + im², over the FFT length squared) in dB and floored at a threshold, then averaged over the
 // FFTs of the stretch. The bands spread evenly from 0 Hz to half the sample rate.
@@ -11,12 +11,12 @@ struct _GstFFTF32Complex;
 
 namespace rt {
 
-class SpectrumBands {
+class FrequencyBands {
   public:
-    SpectrumBands(int bands, float thresholdDb);
-    ~SpectrumBands();
-    SpectrumBands(const SpectrumBands&) = delete;
-    SpectrumBands& operator=(const SpectrumBands&) = delete;
+    FrequencyBands(int bands, float thresholdDb);
+    ~FrequencyBands();
+    FrequencyBands(const FrequencyBands&) = delete;
+    FrequencyBands& operator=(const FrequencyBands&) = delete;
 
     // Samples one FFT takes.
     int blockSize() const { return blockSize_; }

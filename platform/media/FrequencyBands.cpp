@@ -1,4 +1,4 @@
-#include "platform/media/SpectrumBands.h"
+#include "platform/media/FrequencyBands.h"
 
 #include <gst/fft/gstfftf32.h>
 
@@ -14,7 +14,7 @@ constexpr double kHammingBase = 0.53836;
 constexpr double kHammingSwing = 0.46164;
 } // namespace
 
-SpectrumBands::SpectrumBands(int bands, float thresholdDb)
+FrequencyBands::FrequencyBands(int bands, float thresholdDb)
     : blockSize_(2 * bands - 2), fft_(gst_fft_f32_new(blockSize_, FALSE)), window_(std::size_t(blockSize_)),
       thresholdPower_(std::pow(10.0, thresholdDb / kDecibelsPerDecade)), block_(std::size_t(blockSize_)),
       frequencies_(std::size_t(blockSize_ / 2 + 1)), products_(std::size_t(bands)), sums_(std::size_t(bands)),
@@ -24,14 +24,14 @@ SpectrumBands::SpectrumBands(int bands, float thresholdDb)
             kHammingBase - kHammingSwing * std::cos(2.0 * G_PI * sample / blockSize_);
 }
 
-SpectrumBands::~SpectrumBands() {
+FrequencyBands::~FrequencyBands() {
     gst_fft_f32_free(fft_);
 }
 
 // The average of the FFTs' dB values is worked out as the logarithm of the product of their powers, a
 // logarithm per band and group of FFTs instead of one per band and FFT (they dominated the cost). Groups stay
 // short enough that the product of floored powers (at least 1e-10 each) cannot underflow.
-std::span<const float> SpectrumBands::analyse(std::span<const float> samples) {
+std::span<const float> FrequencyBands::analyse(std::span<const float> samples) {
     constexpr std::size_t kBlocksPerProduct = 8;
     const auto blockSize = std::size_t(blockSize_);
     const std::size_t blocks = samples.size() / blockSize;
