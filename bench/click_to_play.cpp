@@ -1,6 +1,7 @@
 // A click on a playlist line to the engine playing it, against the engine alone loading the same file; and
 // the search of 20 drives for a file none holds, against a plain existence check of the 20 candidates.
 #include "bench/BenchAudio.h"
+#include "bench/BenchMain.h"
 #include "platform/base/Events.h"
 #include "platform/media/MediaPlayer.h"
 #include "platform/runtime/Form.h"
@@ -174,13 +175,7 @@ BENCHMARK(BM_ClickOnAFileNoDriveHolds)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench_main::preferOffscreen();
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench_main::runBenchmarks(argc, argv);
 }

@@ -1,5 +1,6 @@
 // The event pump is called after every byte of a project scan: a call within a millisecond of the last one
 // must cost next to nothing.
+#include "bench/BenchMain.h"
 #include "platform/base/Events.h"
 
 #include <QApplication>
@@ -29,7 +30,5 @@ BENCHMARK(DoEventsSpaced)->Iterations(2000);
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return bench_main::runBenchmarks(argc, argv);
 }

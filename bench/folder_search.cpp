@@ -2,6 +2,7 @@
 // against a plain std::filesystem recursive listing of the same tree, timed in the same run (goal: within
 // 3x); the same tree with 200 valid projects of 1 MB each, with the share of the time spent scanning them;
 // and, for both, the longest time the user interface waited for the search to let its events run.
+#include "bench/BenchMain.h"
 #include "platform/media/MediaPlayerControl.h"
 #include "platform/win/Drives.h"
 #include "player/Player.h"
@@ -243,7 +244,5 @@ int main(int argc, char** argv) {
     // The search shows its progress bar on the main window, which is loaded as the program loads it.
     player::player().load();
     playlist::playList().load();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return bench_main::runBenchmarks(argc, argv);
 }

@@ -1,6 +1,7 @@
 // CPU while idle with nothing loaded (goal: no timer running, about 0 %): the program as it starts, main
 // window shown and spectrum window hidden, left alone for two seconds of its event loop. CPU time is the
 // whole process's (every thread, GStreamer's included). Offscreen unless QT_QPA_PLATFORM says otherwise.
+#include "bench/BenchMain.h"
 #include "platform/runtime/Application.h"
 #include "platform/runtime/Timer.h"
 #include "player/Player.h"
@@ -73,8 +74,7 @@ void IdleWithNothingLoaded(benchmark::State& state) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench_main::preferOffscreen();
     rt::Application app(argc, argv);
     player::player().Show();
     // Let the first paints and the engine's start-up settle before measuring.
@@ -84,8 +84,5 @@ int main(int argc, char** argv) {
         ->Iterations(1)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench_main::runBenchmarks(argc, argv);
 }

@@ -1,5 +1,6 @@
 // The playlist's width after a fill: SetListHScroll on 50,000 lines (ten large projects), one measurement
 // per line in the list's font on the playlist window's device context. Goal: under 100 ms.
+#include "bench/BenchMain.h"
 #include "playlist/ListWidth.h"
 #include "playlist/PlayList.h"
 
@@ -39,7 +40,5 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return bench_main::runBenchmarks(argc, argv);
 }

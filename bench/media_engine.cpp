@@ -1,6 +1,7 @@
 // The engine's cost while it plays with its spectrum on screen (CPU time per second of playback, all threads
 // of the process), and how long a local WAV takes from a new media address to playing.
 #include "bench/BenchAudio.h"
+#include "bench/BenchMain.h"
 #include "platform/media/AnalyserView.h"
 #include "platform/media/MediaPlayer.h"
 
@@ -126,13 +127,7 @@ BENCHMARK(BM_SetURLToPlaying)->Iterations(20)->UseManualTime()->Unit(benchmark::
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench_main::preferOffscreen();
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench_main::runBenchmarks(argc, argv);
 }

@@ -9,6 +9,7 @@
 // wake-ups alone. Offscreen unless QT_QPA_PLATFORM says otherwise (xcb with an X
 // server, Xvfb included, gives the round trips a real display costs).
 #include "bench/BenchAudio.h"
+#include "bench/BenchMain.h"
 #include "platform/media/AnalyserView.h"
 #include "platform/media/MediaPlayer.h"
 #include "platform/runtime/Application.h"
@@ -264,8 +265,7 @@ void HoverPollAtRest(benchmark::State& state) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench_main::preferOffscreen();
     rt::Application app(argc, argv);
     QTemporaryDir folder;
     wavPath() = writeWav(folder.path());
@@ -289,10 +289,5 @@ int main(int argc, char** argv) {
     registerCase("PerTick", PerTick, nullptr);
     registerCase("EmptyTicks", EmptyTicks, nullptr);
     registerCase("HoverPollAtRest", HoverPollAtRest, nullptr);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench_main::runBenchmarks(argc, argv);
 }

@@ -2,6 +2,7 @@
 // own road from main(): the application object, the main window's load (which creates the hidden spectrum
 // window with its GStreamer engine), the show and the first paint. The warm figure is the same load, show
 // and paint again once the platform is up. Offscreen unless QT_QPA_PLATFORM says otherwise.
+#include "bench/BenchMain.h"
 #include "platform/base/Events.h"
 #include "platform/runtime/Application.h"
 #include "platform/runtime/Form.h"
@@ -90,8 +91,7 @@ void WarmStartToFirstPaint(benchmark::State& state) {
 int main(int argc, char** argv) {
     const auto mainEntered = Clock::now();
     const double execToMain = secondsFromExecToMain();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench_main::preferOffscreen();
     const auto applicationStart = Clock::now();
     rt::Application app(argc, argv);
     const double application = secondsSince(applicationStart);
@@ -118,8 +118,5 @@ int main(int argc, char** argv) {
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond);
 
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench_main::runBenchmarks(argc, argv);
 }

@@ -1,6 +1,7 @@
 // The project scan on a generated 50 MB project with 5,000 audio paths, against a plain sequential read of
 // the same file in the same run: its throughput ratio, the longest gap between two pumps of the user
 // interface, and the memory it grows by.
+#include "bench/BenchMain.h"
 #include "fuzz/SilentEngine.h"
 #include "platform/base/Events.h"
 #include "platform/media/MediaPlayerControl.h"
@@ -193,8 +194,7 @@ int main(int argc, char** argv) {
     rt::setDriveTableForTesting({{QChar('B'), gFolder->path(), rt::kDriveFixed}});
     gHostFile = gFolder->filePath("bench.vip");
     writeProject();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    const int status = bench_main::runBenchmarks(argc, argv);
     delete gFolder;
-    return 0;
+    return status;
 }

@@ -286,35 +286,27 @@ bool Form::FontUnderline() {
     return font_.underline;
 }
 
-void Form::setFontName(const String& name) {
+template <class Value> void Form::setFontProperty(Value FontSpec::*property, Value value) {
     load();
     FontSpec font = font_;
-    font.name = name;
+    font.*property = value;
     setFont(font);
+}
+
+void Form::setFontName(const String& name) {
+    setFontProperty(&FontSpec::name, name);
 }
 void Form::setFontSize(double points) {
-    load();
-    FontSpec font = font_;
-    font.points = points;
-    setFont(font);
+    setFontProperty(&FontSpec::points, points);
 }
 void Form::setFontBold(bool bold) {
-    load();
-    FontSpec font = font_;
-    font.bold = bold;
-    setFont(font);
+    setFontProperty(&FontSpec::bold, bold);
 }
 void Form::setFontItalic(bool italic) {
-    load();
-    FontSpec font = font_;
-    font.italic = italic;
-    setFont(font);
+    setFontProperty(&FontSpec::italic, italic);
 }
 void Form::setFontUnderline(bool underline) {
-    load();
-    FontSpec font = font_;
-    font.underline = underline;
-    setFont(font);
+    setFontProperty(&FontSpec::underline, underline);
 }
 
 void Form::setFont(const FontSpec& font) {

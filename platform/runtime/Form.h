@@ -109,6 +109,8 @@ class Form : public Container {
   private:
     void rebuildSurface();
     void setFont(const FontSpec& font);
+    // One font property set, the others kept (loads the form).
+    template <class Value> void setFontProperty(Value FontSpec::*property, Value value);
     FormWidget* widget();
 
     String caption_;

@@ -223,15 +223,29 @@ TEST(KeyPreview, KeypadPlusAndMinusHaveTheirOwnCodes) {
     EXPECT_EQ(rt::virtualKeyOf(Qt::Key_End, false), 35);
 }
 
+// Lets the event loop run for a while, as the program's would.
+void runEventsFor(int milliseconds) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < milliseconds)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// Whether a tick came within `within` of one of `others`: the two shared a wake-up.
+bool sharesAWakeUp(std::chrono::steady_clock::time_point tick,
+                   const std::vector<std::chrono::steady_clock::time_point>& others,
+                   std::chrono::milliseconds within) {
+    return std::any_of(others.begin(), others.end(), [&](std::chrono::steady_clock::time_point other) {
+        return std::chrono::abs(other - tick) < within;
+    });
+}
+
 TEST(Timer, RunsNoFasterThanThePlatformTickAndIsReallyOffWhenDisabled) {
     rt::Timer timer(1, true);
     int ticks = 0;
     timer.onTimer = [&] { ++ticks; };
     EXPECT_TRUE(timer.isRunning());
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 150)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    runEventsFor(150);
     EXPECT_GT(ticks, 0);
     EXPECT_LE(ticks, 150 / rt::Timer::kPlatformTickMs + 2);
     timer.setEnabled(false);
@@ -251,21 +265,15 @@ TEST(Timer, TimersRunningTogetherTickOnTheSamePlatformTicksAtTheirOwnRates) {
     std::vector<Clock::time_point> positionTicks;
     title.onTimer = [&] { titleTicks.push_back(Clock::now()); };
     position.onTimer = [&] { positionTicks.push_back(Clock::now()); };
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 500)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    runEventsFor(500);
     title.setEnabled(false);
     position.setEnabled(false);
     ASSERT_GT(positionTicks.size(), 5u);
     EXPECT_LE(positionTicks.size(), 500u / 25 + 1);
     EXPECT_LT(positionTicks.size(), titleTicks.size());
-    for (const Clock::time_point tick : positionTicks) {
-        const bool shared = std::any_of(titleTicks.begin(), titleTicks.end(), [&](Clock::time_point other) {
-            return std::chrono::abs(other - tick) < std::chrono::milliseconds(1);
-        });
-        EXPECT_TRUE(shared) << "a position tick with a wake-up of its own";
-    }
+    for (const Clock::time_point tick : positionTicks)
+        EXPECT_TRUE(sharesAWakeUp(tick, titleTicks, std::chrono::milliseconds(1)))
+            << "a position tick with a wake-up of its own";
 }
 
 // A tick that would show nothing runs early, at the wake-up before it: a timer keeps its rate with half the
@@ -281,10 +289,7 @@ TEST(Timer, ATickThatShowsNothingRunsAtTheWakeUpBeforeIt) {
     title.nextTickShowsNothing = [&] { return titleTicks.size() % 2 == 1; };
     position.onTimer = [&] { positionTicks.push_back(Clock::now()); };
     position.nextTickShowsNothing = [] { return true; };
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 450)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    runEventsFor(450);
     title.setEnabled(false);
     position.setEnabled(false);
     ASSERT_GE(titleTicks.size(), 450u / rt::Timer::kPlatformTickMs - 6) << "the rate is kept";
@@ -293,29 +298,20 @@ TEST(Timer, ATickThatShowsNothingRunsAtTheWakeUpBeforeIt) {
     EXPECT_LE(positionTicks.size(), 450u / 25 + 2);
     for (std::size_t tick = 1; tick < titleTicks.size(); tick += 2)
         EXPECT_LT(titleTicks[tick] - titleTicks[tick - 1], std::chrono::milliseconds(2)) << "tick " << tick;
-    for (const Clock::time_point tick : positionTicks) {
-        const bool shared = std::any_of(titleTicks.begin(), titleTicks.end(), [&](Clock::time_point other) {
-            return std::chrono::abs(other - tick) < std::chrono::milliseconds(2);
-        });
-        EXPECT_TRUE(shared) << "a position tick with a wake-up of its own";
-    }
+    for (const Clock::time_point tick : positionTicks)
+        EXPECT_TRUE(sharesAWakeUp(tick, titleTicks, std::chrono::milliseconds(2)))
+            << "a position tick with a wake-up of its own";
 }
 
 // A timer whose ticks may come early runs them with another timer's wake-ups rather than its own, yet
 // alone it keeps its own time and rate.
 TEST(Timer, TicksThatMayComeEarlyRideOtherWakeUpsButNeverPileUp) {
     using Clock = std::chrono::steady_clock;
-    const auto runFor = [](int milliseconds) {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < milliseconds)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    };
     rt::Timer frames(40, true);
     frames.ticksMayComeEarly = true;
     std::vector<Clock::time_point> frameTicks;
     frames.onTimer = [&] { frameTicks.push_back(Clock::now()); };
-    runFor(400);
+    runEventsFor(400);
     ASSERT_GE(frameTicks.size(), 400u / 45 - 2);
     EXPECT_LE(frameTicks.size(), 400u / 40 + 1);
     for (std::size_t tick = 1; tick < frameTicks.size(); ++tick)
@@ -326,18 +322,16 @@ TEST(Timer, TicksThatMayComeEarlyRideOtherWakeUpsButNeverPileUp) {
     title.onTimer = [&] { titleTicks.push_back(Clock::now()); };
     title.nextTickShowsNothing = [&] { return titleTicks.size() % 2 == 1; };
     frameTicks.clear();
-    runFor(450);
+    runEventsFor(450);
     title.setEnabled(false);
     frames.setEnabled(false);
     EXPECT_GE(frameTicks.size(), 450u / 40 - 3);
     ASSERT_FALSE(titleTicks.empty());
     for (const Clock::time_point tick : frameTicks) {
-        if (tick < titleTicks.front())
-            continue; // due before the other timer's first tick
-        const bool shared = std::any_of(titleTicks.begin(), titleTicks.end(), [&](Clock::time_point other) {
-            return std::chrono::abs(other - tick) < std::chrono::milliseconds(2);
-        });
-        EXPECT_TRUE(shared) << "a frame with a wake-up of its own";
+        if (tick >= titleTicks.front()) { // due before the other timer's first tick otherwise
+            EXPECT_TRUE(sharesAWakeUp(tick, titleTicks, std::chrono::milliseconds(2)))
+                << "a frame with a wake-up of its own";
+        }
     }
 }
 
