@@ -10,6 +10,7 @@
 #include "player/SA.h"
 #include "playlist/PlayList.h"
 #include "tests/support/FakeMediaPlayer.h"
+#include "tests/support/OrdinaryUser.h"
 #include "tests/support/TempDrive.h"
 
 #include <QByteArray>
@@ -17,7 +18,6 @@
 #include <cstdint>
 #include <functional>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -49,21 +49,7 @@ QByteArray wavBytes(const WavHeader& header);
 QByteArray le16(std::int16_t value);
 QByteArray le32(std::int32_t value);
 
-// Runs `probe` where file permissions hold: in a child process as an ordinary user when the tests run as
-// root (root reads every file). Gives the probe's result, 255 when it could not run.
-inline int asOrdinaryUser(const std::function<int()>& probe) {
-    if (::geteuid() != 0)
-        return probe();
-    constexpr uid_t kNobody = 65534;
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const bool dropped = ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
-        ::_exit(dropped ? probe() & 0xFF : 255);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 255;
-}
+using fixtures::asOrdinaryUser;
 
 class InfoTest : public ::testing::Test {
   protected:

@@ -10,6 +10,7 @@
 #include "playlist/PlaylistLines.h"
 #include "tests/search/LiteralSearch.h"
 #include "tests/support/FakeMediaPlayer.h"
+#include "tests/support/OrdinaryUser.h"
 #include "tests/support/TempDrive.h"
 
 #include <QStringList>
@@ -18,7 +19,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 // Failures show the texts, not their code units.
@@ -45,23 +45,7 @@ QByteArray projectBytes(const QStringList& paths, int filler = 2) {
            QByteArray(16, '\0');
 }
 
-constexpr int kCouldNotDropPrivileges = 255;
-
-// Runs `probe` as an ordinary user when the tests run as root (root reads every folder), and returns its
-// result; kCouldNotDropPrivileges when it could not become one.
-int asOrdinaryUser(const std::function<int()>& probe) {
-    if (::geteuid() != 0)
-        return probe();
-    constexpr uid_t kNobody = 65534;
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const bool dropped = ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
-        ::_exit(dropped ? probe() : kCouldNotDropPrivileges);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : kCouldNotDropPrivileges;
-}
+using fixtures::asOrdinaryUser;
 
 // A project whose scan takes milliseconds, so the pumps inside it really let events run.
 constexpr int kSlowScanFiller = 8 << 20;
@@ -316,7 +300,7 @@ TEST_F(BuscarTest, AFolderThatCannotBeListedIsPassedOver) {
     // Root lists every folder whatever its permissions: the search then runs as an ordinary user.
     const int outcome = asOrdinaryUser([&] { return passedOver() ? 0 : 1; });
     ::chmod(locked.constData(), 0755);
-    if (outcome == kCouldNotDropPrivileges)
+    if (outcome == fixtures::kCouldNotRunAsOrdinaryUser)
         GTEST_SKIP() << "running as root and unable to become an ordinary user: no folder is unreadable";
     EXPECT_EQ(outcome, 0);
 }

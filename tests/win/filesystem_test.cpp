@@ -3,6 +3,7 @@
 #include "platform/win/FileSystem.h"
 #include "platform/win/HostNames.h"
 #include "tests/support/ErrorCapture.h"
+#include "tests/support/OrdinaryUser.h"
 #include "tests/support/TempDrive.h"
 
 #include <QFile>
@@ -14,7 +15,6 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -52,21 +52,7 @@ void makeSocket(const TempDrive& drive, const QString& name) {
     ::close(fd);
 }
 
-// Runs `probe` as an ordinary user when the tests run as root (root may write every file), and returns
-// its result; 255 when it failed to run.
-int asOrdinaryUser(const std::function<int()>& probe) {
-    if (::geteuid() != 0)
-        return probe();
-    constexpr uid_t kNobody = 65534;
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const bool dropped = ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
-        ::_exit(dropped ? probe() & 0xFF : 255);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 255;
-}
+using fixtures::asOrdinaryUser;
 
 // The system's folder walk: list a level's subfolders while the global listing holds it, then descend.
 // Only entries that are exactly folders are entered.
