@@ -64,6 +64,9 @@ PicturePlacement placeStatePicture(int widthHiMetric, int heightHiMetric, float 
 
 Button::Button(rt::Container& parent) : UserControl(parent) {
     OverTimer.onTimer = [this] { OverTimer_Timer(); };
+    // While the pointer rests where the last poll found it, a poll would find nothing: it waits for an event.
+    OverTimer.nextTickShowsNothing = [this] { return pointerWatch_.nothingChanged(); };
+    OverTimer.sleepsWhileNothingShows = true;
     Move(Left(), Top(), container().fromPixels(kDesignWidthPx), container().fromPixels(kDesignHeightPx));
 }
 

@@ -55,6 +55,9 @@ Slider::Slider(rt::Container& parent) : UserControl(parent) {
         picBack_MouseUp(b, s, x, y);
     };
     OverTimer.onTimer = [this] { OverTimer_Timer(); };
+    // While the pointer rests where the last poll found it, a poll would find nothing: it waits for an event.
+    OverTimer.nextTickShowsNothing = [this] { return pointerWatch_.nothingChanged(); };
+    OverTimer.sleepsWhileNothingShows = true;
 
     Move(Left(), Top(), container().fromPixels(kDesignWidthPx), container().fromPixels(kDesignHeightPx));
     UserControl_Initialize();

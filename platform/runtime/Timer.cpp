@@ -2,8 +2,10 @@
 
 #include "platform/base/Events.h"
 
+#include <QAbstractEventDispatcher>
 #include <QTimer>
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace rt {
@@ -56,23 +58,68 @@ class PlatformTick {
         return epoch_ + std::max<Clock::duration::rep>(ticks, 0) * kTick;
     }
 
-    Clock::time_point earliestDue() const {
-        Clock::time_point earliest = timers_.front()->due_;
-        for (const Timer* timer : timers_)
-            earliest = std::min(earliest, timer->due_);
+    // A sleeping timer is left out of the schedule until an event wakes it; without an event loop to
+    // tell of events, nothing sleeps.
+    bool asleep(const Timer* timer) const {
+        return timer->sleepsWhileNothingShows && timer->nextTickShowsNothing && watchingEvents_ &&
+               timer->nextTickShowsNothing();
+    }
+
+    std::optional<Clock::time_point> earliestDue() {
+        std::optional<Clock::time_point> earliest;
+        sleeping_.clear();
+        for (Timer* timer : timers_) {
+            if (asleep(timer))
+                sleeping_.push_back(timer);
+            else if (!earliest || timer->due_ < *earliest)
+                earliest = timer->due_;
+        }
         return earliest;
     }
 
     void schedule() {
-        if (timers_.empty()) {
+        if (epoch_ == Clock::time_point{})
+            epoch_ = Clock::now();
+        watchEvents();
+        const auto due = timers_.empty() ? std::nullopt : earliestDue();
+        if (!due) {
             wake_.stop();
             return;
         }
-        if (epoch_ == Clock::time_point{})
-            epoch_ = Clock::now();
-        const auto at = gridTickAtOrAfter(earliestDue());
+        const auto at = gridTickAtOrAfter(*due);
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(at - Clock::now());
         wake_.start(int(std::max<std::chrono::milliseconds::rep>(wait.count(), 0)));
+    }
+
+    // Events come through the main thread's event loop: after each batch of them, a sleeping timer may have
+    // something to show again.
+    void watchEvents() {
+        if (watchingEvents_)
+            return;
+        QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+        if (!dispatcher)
+            return;
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &wake_,
+                         [this] { wakeSleepers(); });
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, &wake_, [this] { wakeSleepers(); });
+        watchingEvents_ = true;
+    }
+
+    void wakeSleepers() {
+        if (sleeping_.empty())
+            return;
+        const auto now = Clock::now();
+        bool woke = false;
+        for (Timer* timer : sleeping_) {
+            if (asleep(timer))
+                continue;
+            woke = true;
+            // Back on its rhythm: the first of its due times still to come, as if it had ticked all along.
+            if (timer->due_ <= now)
+                timer->due_ += ((now - timer->due_) / timer->period() + 1) * timer->period();
+        }
+        if (woke)
+            schedule();
     }
 
     void fireDue() {
@@ -81,7 +128,7 @@ class PlatformTick {
         // is checked again just before its tick.
         std::vector<Due> due;
         for (Timer* timer : timers_) {
-            if (timer->due_ > now + kLateness)
+            if (timer->due_ > now + kLateness || asleep(timer))
                 continue;
             due.push_back({timer, timer->serial_});
             // The next due time keeps the timer's rate; ticks missed while the program was busy are dropped.
@@ -90,11 +137,18 @@ class PlatformTick {
                 timer->due_ = now + timer->period();
         }
         schedule();
+        bool mayFallAsleep = false;
         for (const Due& entry : due) {
-            if (stillRuns(entry))
+            if (stillRuns(entry)) {
+                // Read before the tick, which may destroy the timer.
+                mayFallAsleep = mayFallAsleep || entry.timer->sleepsWhileNothingShows;
                 entry.timer->tick();
+            }
         }
         runUnseenTicksEarly(due);
+        // A poll that just found nothing new sleeps from now on, rather than waking the program once more.
+        if (mayFallAsleep)
+            schedule();
     }
 
     bool stillRuns(const Due& entry) const {
@@ -114,10 +168,13 @@ class PlatformTick {
             return std::find(list.begin(), list.end(), timer) != list.end();
         };
         while (!timers_.empty()) {
-            const auto next = gridTickAtOrAfter(earliestDue());
+            const auto due = earliestDue();
+            if (!due)
+                return;
+            const auto next = gridTickAtOrAfter(*due);
             std::vector<Due> early;
             for (Timer* timer : timers_) {
-                if (gridTickAtOrAfter(timer->due_) != next)
+                if (gridTickAtOrAfter(timer->due_) != next || asleep(timer))
                     continue;
                 const bool unseen = timer->nextTickShowsNothing && timer->nextTickShowsNothing();
                 const bool mayCome = timer->ticksMayComeEarly && !contains(ranNow, timer);
@@ -140,6 +197,8 @@ class PlatformTick {
     std::vector<Timer*> timers_;
     QTimer wake_;
     Clock::time_point epoch_{};
+    bool watchingEvents_ = false;
+    std::vector<Timer*> sleeping_; // running timers left out of the schedule until an event
 };
 
 Timer::Timer(int intervalMs, bool enabled) : interval_(intervalMs), enabled_(enabled) {

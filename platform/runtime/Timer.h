@@ -34,6 +34,10 @@ class Timer {
     // Its ticks need not come exactly on time: rather than wake the program by itself, a tick may run at
     // the wake-up of another timer on the platform tick before it.
     bool ticksMayComeEarly = false;
+    // Its ticks that would change nothing do nothing at all (a poll that finds nothing new): while
+    // nextTickShowsNothing holds the timer does not wake the program, and once an event has made it false
+    // the timer ticks again on its own rhythm.
+    bool sleepsWhileNothingShows = false;
 
     // Runs the Timer event as a tick would (tests).
     void tick();

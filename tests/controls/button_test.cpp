@@ -2,12 +2,14 @@
 // events it raises, how it places and paints its pictures, and its properties and bag.
 #include "controls/Button.h"
 #include "platform/base/Errors.h"
+#include "platform/win/PointerWatch.h"
 #include "platform/win/Windows.h"
 #include "tests/support/ControlsHost.h"
 #include "tests/support/ErrorCapture.h"
 #include "tests/support/PictureFixtures.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QWindow>
 #include <gtest/gtest.h>
@@ -233,6 +235,43 @@ TEST(ButtonStates, DoubleClickAfterRightPressReplaysARightPress) {
     rt::win::ReleaseCapture();
     EXPECT_EQ(std::count(b.log.begin(), b.log.end(), "Click"), 0);
     EXPECT_EQ(b.log.size(), 4u);
+}
+
+// Lets the event loop run for a while, timers and all.
+void runEventsFor(int milliseconds) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < milliseconds)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// Where the display costs round trips to ask, a pointer resting on the button costs no polls: the poll
+// sleeps until the pointer moves, and then still finds it gone.
+TEST(ButtonStates, APointerRestingOnTheButtonCostsNoPollsUntilItMoves) {
+    rt::win::PointerWatch::setEnabledForTesting(true);
+    ControlsHost host;
+    StatefulButton b(host);
+    int polls = 0;
+    const auto poll = b.button.overTimer().onTimer;
+    b.button.overTimer().onTimer = [&] {
+        ++polls;
+        poll();
+    };
+    fixtures::pointAt(b.button.widget(), 5, 5);
+    b.move(5, 5);
+    runEventsFor(200);
+    EXPECT_EQ(polls, 1) << "one poll finds the pointer on the button; the rest would find nothing new";
+    EXPECT_EQ(b.look(), kOver);
+
+    fixtures::pointAway();
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(b.button.widget(), &leave);
+    runEventsFor(100);
+    rt::win::PointerWatch::setEnabledForTesting(false);
+    EXPECT_EQ(polls, 2);
+    EXPECT_FALSE(b.button.overTimer().Enabled());
+    EXPECT_EQ(b.look(), kNormal);
+    EXPECT_EQ(b.log.back(), "MouseOut 0");
 }
 
 TEST(ButtonStates, PressLeaveComeBackAndReleaseRaisesClick) {

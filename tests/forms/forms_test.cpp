@@ -335,6 +335,34 @@ TEST(Timer, TicksThatMayComeEarlyRideOtherWakeUpsButNeverPileUp) {
     }
 }
 
+// A poll that finds nothing new sleeps: it wakes the program for no tick until an event has come, then
+// ticks again on the platform tick, with the timers that run on it.
+TEST(Timer, APollThatWouldFindNothingSleepsUntilAnEvent) {
+    using Clock = std::chrono::steady_clock;
+    rt::Timer poll(10, true);
+    poll.sleepsWhileNothingShows = true;
+    bool nothingNew = false;
+    std::vector<Clock::time_point> pollTicks;
+    poll.onTimer = [&] {
+        pollTicks.push_back(Clock::now());
+        nothingNew = true;
+    };
+    poll.nextTickShowsNothing = [&] { return nothingNew; };
+    runEventsFor(200);
+    ASSERT_EQ(pollTicks.size(), 1u) << "asleep after its first tick";
+
+    rt::Timer title(1, true);
+    std::vector<Clock::time_point> titleTicks;
+    title.onTimer = [&] { titleTicks.push_back(Clock::now()); };
+    QTimer::singleShot(40, [&] { nothingNew = false; });
+    runEventsFor(150);
+    title.setEnabled(false);
+    poll.setEnabled(false);
+    ASSERT_EQ(pollTicks.size(), 2u) << "one tick after the event, then asleep again";
+    EXPECT_TRUE(sharesAWakeUp(pollTicks.back(), titleTicks, std::chrono::milliseconds(2)))
+        << "the woken tick comes on the platform tick";
+}
+
 TEST(Graveyard, WaitsForTheOutermostDispatch) {
     bool destroyed = false;
     struct Flag {
