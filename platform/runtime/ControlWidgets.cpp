@@ -3,6 +3,7 @@
 #include "platform/base/Events.h"
 #include "platform/shell/DropData.h"
 
+#include <QChildEvent>
 #include <QDropEvent>
 #include <QFontMetrics>
 #include <QHelpEvent>
@@ -241,6 +242,14 @@ void TextLabel::setTextPlace(const QRect& place) {
     update();
 }
 
+void TextLabel::setBackdrop(const QImage* backdrop) {
+    if (backdrop == backdrop_)
+        return;
+    backdrop_ = backdrop;
+    setAttribute(Qt::WA_OpaquePaintEvent, backdrop != nullptr);
+    update();
+}
+
 // Where the pointer is outside the label's own place, the container underneath answers.
 bool TextLabel::outsideText(const QEvent* event) const {
     switch (event->type()) {
@@ -273,8 +282,11 @@ bool TextLabel::event(QEvent* event) {
 }
 
 bool TextLabel::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == parentWidget() && event->type() == QEvent::Resize && containerResized)
-        containerResized();
+    const bool changed = event->type() == QEvent::Resize ||
+                         ((event->type() == QEvent::ChildAdded || event->type() == QEvent::ChildRemoved) &&
+                          static_cast<QChildEvent*>(event)->child() != this);
+    if (watched == parentWidget() && changed && containerChanged)
+        containerChanged();
     return QLabel::eventFilter(watched, event);
 }
 
@@ -329,6 +341,12 @@ void TextLabel::drawTextPicture(const QColor& colour, QPointF fraction) {
 // A moving label paints the same text again and again: blending its picture costs a fraction of drawing
 // every glyph.
 void TextLabel::paintEvent(QPaintEvent* event) {
+    std::optional<QPainter> painter;
+    if (backdrop_) {
+        painter.emplace(this);
+        const QRect behind = event->rect().translated(pos()) & backdrop_->rect();
+        painter->drawImage(behind.topLeft() - pos(), *backdrop_, behind);
+    }
     if (text_.text().isEmpty())
         return;
     const QColor colour =
@@ -342,8 +360,9 @@ void TextLabel::paintEvent(QPaintEvent* event) {
     const QRect area = event->rect() & QRect(corner, picture_.deviceIndependentSize().toSize());
     if (area.isEmpty())
         return;
-    QPainter painter(this);
-    painter.drawImage(
+    if (!painter)
+        painter.emplace(this);
+    painter->drawImage(
         area.topLeft(), picture_,
         QRectF(area.translated(-corner).topLeft() * devicePixelRatio(), area.size() * devicePixelRatio()));
 }

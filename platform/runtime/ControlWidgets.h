@@ -120,8 +120,12 @@ class TextLabel : public QLabel {
     // Where the whole label lies, in the widget's own pixels; the widget may show only part of it.
     void setTextPlace(const QRect& place);
     QRect textPlace() const { return place_.value_or(rect()); }
-    // The container's widget changed size: what of the label can be seen may have changed.
-    std::function<void()> containerResized;
+    // The picture behind the label in its parent, which the label then paints itself, so that a repaint of
+    // the label paints nothing else; none: the parent paints behind it.
+    void setBackdrop(const QImage* backdrop);
+    // The container's widget changed size or gained or lost a widget: what of the label can be seen, and
+    // what lies behind it, may have changed.
+    std::function<void()> containerChanged;
     // How many times the text was laid out (tests).
     int layouts() const { return layouts_; }
 
@@ -143,6 +147,7 @@ class TextLabel : public QLabel {
     QColor pictureColour_;
     QPointF pictureFraction_;
     int pictureMargin_ = 0;
+    const QImage* backdrop_ = nullptr;
     std::optional<QRect> place_; // none: the widget's own rectangle
     Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignTop;
     std::function<void()> click_;

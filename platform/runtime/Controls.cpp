@@ -180,7 +180,10 @@ Label::Label(Container& parent) : Control(parent, Kind::Windowless) {
         if (onClick)
             dispatch(onClick);
     });
-    label_->containerResized = [this] { placeWidget(); };
+    label_->containerChanged = [this] {
+        label_->setBackdrop(backdrop());
+        placeWidget();
+    };
     label_->setFont(qFontOf(FontSpec{}));
     attachWidget(label_);
     applyLook();
@@ -201,6 +204,16 @@ void Label::showWidgetAt(const QRect& place) {
     label_->setTextPlace(QRect(place.topLeft() - shown.topLeft(), place.size()));
     if (label_->geometry() != shown)
         label_->setGeometry(shown);
+}
+
+// A see-through label alone on a picture box (the title in its strip) paints the box's picture behind
+// itself: each of its moves then costs one paint, not one of the box and one of the label.
+const QImage* Label::backdrop() const {
+    const auto* box = dynamic_cast<const PictureBox*>(&container());
+    if (!box || backStyle_ != kTransparent || box->widget() != label_->parentWidget())
+        return nullptr;
+    const QList<QWidget*> widgets = box->widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    return widgets.size() == 1 ? &box->image() : nullptr;
 }
 
 QRect Label::textPixels() const {
@@ -259,6 +272,7 @@ void Label::applyLook() {
     palette.setColor(QPalette::Window, QColor::fromRgb(rgbOf(backColor_)));
     label_->setPalette(palette);
     label_->setAutoFillBackground(backStyle_ == kOpaque);
+    label_->setBackdrop(backdrop());
     label_->update();
 }
 

@@ -152,6 +152,7 @@ class Label : public Control {
   private:
     void applyLook();
     void fitToCaption();
+    const QImage* backdrop() const;
     TextLabel* label_;
     String caption_;
     bool autoSize_ = false;

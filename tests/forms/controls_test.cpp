@@ -187,6 +187,46 @@ TEST(Label, ALabelReachingPastItsContainerMovesItsTextNotItsWidget) {
     EXPECT_EQ(clicks, 1);
 }
 
+// A see-through label alone on a picture box paints the picture behind itself: the box looks the same
+// as when the box paints it, wherever the label lies; a widget put on the box shows through again.
+TEST(Label, ALabelAloneOnAPictureBoxShowsThePictureBehindItExactly) {
+    Window window;
+    window.Show();
+    auto& strip = window.d().strip;
+    auto& title = window.d().title;
+    QImage gradient(100, 20, QImage::Format_RGB32);
+    for (int y = 0; y < gradient.height(); ++y)
+        for (int x = 0; x < gradient.width(); ++x)
+            gradient.setPixel(x, y, qRgb(2 * x, 10 * y, 255 - 2 * x));
+    strip.setPicture(fixtures::pictureOf(gradient));
+    strip.Cls();
+    const auto looks = [&] {
+        std::vector<QImage> shots;
+        for (const float left : {-40.0F, 3.0F, 20.0F}) {
+            title.setLeft(left);
+            shots.push_back(strip.widget()->grab().toImage());
+        }
+        return shots;
+    };
+    EXPECT_TRUE(title.widget()->testAttribute(Qt::WA_OpaquePaintEvent)) << "alone: it paints the picture";
+    const std::vector<QImage> alone = looks();
+
+    auto* beneath = new QWidget(strip.widget());
+    beneath->setGeometry(0, 0, 100, 20);
+    beneath->setStyleSheet("background: rgb(255, 0, 0)");
+    beneath->setAttribute(Qt::WA_StyledBackground);
+    beneath->show();
+    beneath->lower();
+    EXPECT_FALSE(title.widget()->testAttribute(Qt::WA_OpaquePaintEvent));
+    EXPECT_EQ(strip.widget()->grab().toImage().pixel(99, 19), qRgb(255, 0, 0)) << "what lies beneath shows";
+    beneath->hide();
+    const std::vector<QImage> shared = looks();
+    for (std::size_t shot = 0; shot < alone.size(); ++shot)
+        EXPECT_EQ(alone[shot], shared[shot]) << "place " << shot;
+    delete beneath;
+    EXPECT_TRUE(title.widget()->testAttribute(Qt::WA_OpaquePaintEvent));
+}
+
 TEST(ListBox, ScrollsSidewaysOverTheExtentItWasGiven) {
     Window window;
     window.Show();
