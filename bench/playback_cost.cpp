@@ -2,12 +2,14 @@
 // engine alone (no windows; its spectrum view shown or hidden, so the spectrum branch is on or off), then by
 // the whole program (main window shown, spectrum window hidden or shown). Each case reports CPU as a
 // percentage of one core and wake-ups per second (voluntary and involuntary context switches of every
-// thread, from /proc), the median of a few windows of playback; the program's cases also report their ratio
-// to the engine alone with the same spectrum branch state. A last case rests the pointer on a button with
-// nothing playing: the hover poll alone. The per-tick case times one tick of each timer of the main window
-// with the paint it causes, on the main thread's own CPU clock; the empty-ticks case is the cost of the
-// wake-ups alone. Offscreen unless QT_QPA_PLATFORM says otherwise (xcb with an X
-// server, Xvfb included, gives the round trips a real display costs).
+// thread, from /proc), the median of a few windows of playback; the program's windows alternate with
+// windows of the engine alone with the same spectrum branch state, whose medians give the program's ratio
+// to its engine. A last case rests the pointer on a button with nothing playing: the hover poll alone. The
+// per-tick case times one tick of each timer of the main window with the paint it causes, on the main
+// thread's own CPU clock; the work-per-wake-up case times each pass of the event loop while playing; the
+// empty-ticks case is the cost of the wake-ups alone. Offscreen unless QT_QPA_PLATFORM says otherwise (xcb
+// with an X server, Xvfb included, gives the round trips a real display costs); scripts/bench-playback-cost
+// runs it on Xvfb into a PulseAudio null sink.
 #include "bench/BenchAudio.h"
 #include "bench/BenchMain.h"
 #include "platform/media/AnalyserView.h"
@@ -17,6 +19,7 @@
 #include "player/Player.h"
 #include "player/SA.h"
 
+#include <QAbstractEventDispatcher>
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QCursor>
@@ -38,6 +41,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <numbers>
 #include <vector>
 
@@ -47,7 +51,7 @@ namespace {
 constexpr double kFileSeconds = 30;
 constexpr int kSettleMs = 500;
 constexpr int kWindowMs = 3000;
-constexpr int kWindows = 3;
+constexpr int kWindows = 5;
 constexpr int kStartDeadlineMs = 10000;
 constexpr int kStartPollMs = 5;
 constexpr double kPercent = 100;
@@ -103,22 +107,35 @@ double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+// One window of the event loop left to itself.
+Cost window() {
+    QElapsedTimer wall;
+    wall.start();
+    const double cpuBefore = cpuSeconds();
+    const long long switchesBefore = contextSwitches();
+    runEventLoopFor(kWindowMs);
+    const double seconds = double(wall.nsecsElapsed()) / 1e9;
+    return {kPercent * (cpuSeconds() - cpuBefore) / seconds,
+            double(contextSwitches() - switchesBefore) / seconds};
+}
+
+Cost medianOf(const std::vector<Cost>& windows) {
+    std::vector<double> cpu;
+    std::vector<double> wakeUps;
+    for (const Cost& each : windows) {
+        cpu.push_back(each.cpuPercent);
+        wakeUps.push_back(each.wakeUpsPerSecond);
+    }
+    return {median(cpu), median(wakeUps)};
+}
+
 // The event loop left to itself for a few windows; the median of each figure.
 Cost measure() {
     runEventLoopFor(kSettleMs);
-    std::vector<double> cpu;
-    std::vector<double> wakeUps;
-    for (int window = 0; window < kWindows; ++window) {
-        QElapsedTimer wall;
-        wall.start();
-        const double cpuBefore = cpuSeconds();
-        const long long switchesBefore = contextSwitches();
-        runEventLoopFor(kWindowMs);
-        const double seconds = double(wall.nsecsElapsed()) / 1e9;
-        cpu.push_back(kPercent * (cpuSeconds() - cpuBefore) / seconds);
-        wakeUps.push_back(double(contextSwitches() - switchesBefore) / seconds);
-    }
-    return {median(cpu), median(wakeUps)};
+    std::vector<Cost> windows;
+    for (int each = 0; each < kWindows; ++each)
+        windows.push_back(window());
+    return medianOf(windows);
 }
 
 QString& wavPath() {
@@ -126,61 +143,89 @@ QString& wavPath() {
     return path;
 }
 
-// The engine alone's figures, by spectrum branch (0 off, 1 on), for the program's ratios.
-Cost& engineAlone(int spectrum) {
-    static Cost costs[2];
-    return costs[spectrum];
-}
-
 void report(benchmark::State& state, const Cost& cost) {
     state.counters["cpu_percent_of_one_core"] = cost.cpuPercent;
     state.counters["wakeups_per_s"] = cost.wakeUpsPerSecond;
 }
 
-void EngineAlone(benchmark::State& state) {
-    const int spectrum = int(state.range(0));
-    auto engine = rt::createMediaPlayer();
-    rt::AnalyserView view;
-    view.resize(311, 303);
-    if (spectrum)
-        view.show();
-    engine->attachAnalyserView(&view);
-    for (auto _ : state) {
-        engine->setURL(windowsPathOf(wavPath()));
-        if (!pumpUntil([&] { return engine->playState() == rt::MediaPlayer::kPlaying; }))
-            return state.SkipWithError("the engine did not start playing");
-        engineAlone(spectrum) = measure();
-        engine->setURL({});
-        state.SetIterationTime(double(kWindows * kWindowMs) / 1000);
+// An engine of its own, with no window but its spectrum view, shown (the spectrum branch on) or not.
+class LoneEngine {
+  public:
+    explicit LoneEngine(bool spectrum) : engine_(rt::createMediaPlayer()) {
+        view_.resize(311, 303);
+        if (spectrum)
+            view_.show();
+        engine_->attachAnalyserView(&view_);
     }
-    report(state, engineAlone(spectrum));
+    bool play() {
+        engine_->setURL(windowsPathOf(wavPath()));
+        return pumpUntil([&] { return engine_->playState() == rt::MediaPlayer::kPlaying; });
+    }
+    void stop() { engine_->setURL({}); }
+
+  private:
+    std::unique_ptr<rt::MediaPlayer> engine_;
+    rt::AnalyserView view_;
+};
+
+bool playWholeProgram() {
+    // As the playlist starts an entry: the address starts the media, then the transport's play.
+    player::sa().engine().setURL(windowsPathOf(wavPath()));
+    player::player().Control_Click(0);
+    return pumpUntil([] { return player::sa().engine().playState() == rt::MediaPlayer::kPlaying; });
 }
 
-void WholeProgram(benchmark::State& state) {
-    const int spectrum = int(state.range(0));
-    player::Player& main = player::player();
-    main.Show();
-    player::sa().setVisible(spectrum != 0);
-    rt::MediaPlayer& engine = player::sa().engine();
+void stopWholeProgram() {
+    player::player().Control_Click(2);
+    player::sa().engine().setURL({});
+}
+
+void EngineAlone(benchmark::State& state) {
+    LoneEngine engine(state.range(0) != 0);
     Cost cost;
     for (auto _ : state) {
-        // As the playlist starts an entry: the address starts the media, then the transport's play.
-        engine.setURL(windowsPathOf(wavPath()));
-        main.Control_Click(0);
-        if (!pumpUntil([&] { return engine.playState() == rt::MediaPlayer::kPlaying; }))
-            return state.SkipWithError("the program did not start playing");
+        if (!engine.play())
+            return state.SkipWithError("the engine did not start playing");
         cost = measure();
-        main.Control_Click(2);
-        engine.setURL({});
+        engine.stop();
         state.SetIterationTime(double(kWindows * kWindowMs) / 1000);
     }
-    player::sa().setVisible(false);
     report(state, cost);
-    const Cost& alone = engineAlone(spectrum);
-    if (alone.cpuPercent > 0)
-        state.counters["cpu_ratio_to_engine"] = cost.cpuPercent / alone.cpuPercent;
-    if (alone.wakeUpsPerSecond > 0)
-        state.counters["wakeup_ratio_to_engine"] = cost.wakeUpsPerSecond / alone.wakeUpsPerSecond;
+}
+
+// The whole program's windows alternate with windows of the engine alone (same spectrum branch state), so
+// that both figures of the ratio come from the same stretch of the machine's ever-changing load.
+void WholeProgram(benchmark::State& state) {
+    const bool spectrum = state.range(0) != 0;
+    player::Player& main = player::player();
+    main.Show();
+    player::sa().setVisible(spectrum);
+    LoneEngine alone(spectrum);
+    std::vector<Cost> program;
+    std::vector<Cost> engine;
+    for (auto _ : state) {
+        for (int round = 0; round < kWindows; ++round) {
+            if (!alone.play())
+                return state.SkipWithError("the engine did not start playing");
+            runEventLoopFor(kSettleMs);
+            engine.push_back(window());
+            alone.stop();
+            if (!playWholeProgram())
+                return state.SkipWithError("the program did not start playing");
+            runEventLoopFor(kSettleMs);
+            program.push_back(window());
+            stopWholeProgram();
+        }
+        state.SetIterationTime(double(2 * kWindows * kWindowMs) / 1000);
+    }
+    player::sa().setVisible(false);
+    const Cost cost = medianOf(program);
+    const Cost engineCost = medianOf(engine);
+    report(state, cost);
+    state.counters["engine_cpu_percent"] = engineCost.cpuPercent;
+    state.counters["engine_wakeups_per_s"] = engineCost.wakeUpsPerSecond;
+    state.counters["cpu_ratio_to_engine"] = cost.cpuPercent / engineCost.cpuPercent;
+    state.counters["wakeup_ratio_to_engine"] = cost.wakeUpsPerSecond / engineCost.wakeUpsPerSecond;
     state.counters["running_timers_after_stop"] =
         double(main.d().TimerTime.isRunning() + main.d().TimerDisplay.isRunning());
 }
@@ -209,24 +254,75 @@ void PerTick(benchmark::State& state) {
     constexpr int kTicks = 300;
     player::Player& main = player::player();
     main.Show();
-    rt::MediaPlayer& engine = player::sa().engine();
     double title = 0;
     double position = 0;
     for (auto _ : state) {
-        engine.setURL(windowsPathOf(wavPath()));
-        main.Control_Click(0);
-        if (!pumpUntil([&] { return engine.playState() == rt::MediaPlayer::kPlaying; }))
+        if (!playWholeProgram())
             return state.SkipWithError("the program did not start playing");
         main.d().TimerDisplay.setEnabled(false);
         main.d().TimerTime.setEnabled(false);
         title = microsecondsPerTick(main.d().TimerDisplay, kTicks);
         position = microsecondsPerTick(main.d().TimerTime, kTicks);
-        main.Control_Click(2);
-        engine.setURL({});
+        stopWholeProgram();
         state.SetIterationTime(double(2 * kTicks * rt::Timer::kPlatformTickMs) / 1000);
     }
     state.counters["title_tick_us"] = title;
     state.counters["position_tick_us"] = position;
+}
+
+// The main thread's CPU for each pass of its event loop: the wait, the wake-up, and what it then does.
+class PassClock {
+  public:
+    PassClock() {
+        QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+        asleep_ = QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock,
+                                   [this] { sleptAt_ = threadCpuMicroseconds(); });
+        awake_ = QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [this] {
+            if (sleptAt_ >= 0)
+                spent_.push_back(threadCpuMicroseconds() - sleptAt_);
+            sleptAt_ = -1;
+        });
+    }
+    ~PassClock() {
+        QObject::disconnect(asleep_);
+        QObject::disconnect(awake_);
+    }
+    PassClock(const PassClock&) = delete;
+    PassClock& operator=(const PassClock&) = delete;
+
+    void restart() { spent_.clear(); }
+    // The median and the mean: a mean far above the median says rare heavy passes weigh most.
+    void report(benchmark::State& state) const {
+        if (spent_.empty())
+            return;
+        double total = 0;
+        for (const double each : spent_)
+            total += each;
+        state.counters["pass_median_us"] = median(spent_);
+        state.counters["pass_mean_us"] = total / double(spent_.size());
+    }
+
+  private:
+    std::vector<double> spent_;
+    double sleptAt_ = -1;
+    QMetaObject::Connection asleep_;
+    QMetaObject::Connection awake_;
+};
+
+// Each pass of the event loop while the whole program plays, spectrum hidden.
+void WorkPerWakeUp(benchmark::State& state) {
+    player::player().Show();
+    PassClock passes;
+    for (auto _ : state) {
+        if (!playWholeProgram())
+            return state.SkipWithError("the program did not start playing");
+        runEventLoopFor(kSettleMs);
+        passes.restart();
+        runEventLoopFor(kWindows * kWindowMs);
+        stopWholeProgram();
+        state.SetIterationTime(double(kWindows * kWindowMs) / 1000);
+    }
+    passes.report(state);
 }
 
 // A timer at the platform tick whose ticks do nothing: what waking the program this often costs by itself
@@ -235,12 +331,14 @@ void EmptyTicks(benchmark::State& state) {
     player::player().Show();
     rt::Timer timer(1, true);
     timer.onTimer = [] {};
+    PassClock passes;
     Cost cost;
     for (auto _ : state) {
         cost = measure();
         state.SetIterationTime(double(kWindows * kWindowMs) / 1000);
     }
     report(state, cost);
+    passes.report(state);
 }
 
 // The pointer rests on the open button with nothing playing: only its hover poll runs.
@@ -287,6 +385,7 @@ int main(int argc, char** argv) {
     registerCase("EngineAlone", EngineAlone, "spectrum");
     registerCase("WholeProgram", WholeProgram, "spectrum_window");
     registerCase("PerTick", PerTick, nullptr);
+    registerCase("WorkPerWakeUp", WorkPerWakeUp, nullptr);
     registerCase("EmptyTicks", EmptyTicks, nullptr);
     registerCase("HoverPollAtRest", HoverPollAtRest, nullptr);
     return bench_main::runBenchmarks(argc, argv);
