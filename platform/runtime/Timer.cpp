@@ -81,7 +81,7 @@ class PlatformTick {
         if (epoch_ == Clock::time_point{})
             epoch_ = Clock::now();
         watchEvents();
-        const auto due = timers_.empty() ? std::nullopt : earliestDue();
+        const auto due = earliestDue();
         if (!due) {
             wake_.stop();
             return;

@@ -361,6 +361,17 @@ TEST(Timer, APollThatWouldFindNothingSleepsUntilAnEvent) {
     ASSERT_EQ(pollTicks.size(), 2u) << "one tick after the event, then asleep again";
     EXPECT_TRUE(sharesAWakeUp(pollTicks.back(), titleTicks, std::chrono::milliseconds(2)))
         << "the woken tick comes on the platform tick";
+
+    int lastTicks = 0;
+    {
+        rt::Timer last(10, true); // the only timer, asleep when it goes
+        last.sleepsWhileNothingShows = true;
+        last.nextTickShowsNothing = [&] { return lastTicks > 0; };
+        last.onTimer = [&] { ++lastTicks; };
+        runEventsFor(60);
+    }
+    runEventsFor(30);
+    EXPECT_EQ(lastTicks, 1) << "and a sleeping timer that is destroyed is forgotten";
 }
 
 TEST(Graveyard, WaitsForTheOutermostDispatch) {
