@@ -6,10 +6,10 @@
 #include "platform/win/Windows.h"
 #include "tests/support/ControlsHost.h"
 #include "tests/support/ErrorCapture.h"
+#include "tests/support/EventLoop.h"
 #include "tests/support/PictureFixtures.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QWindow>
 #include <gtest/gtest.h>
@@ -237,14 +237,6 @@ TEST(ButtonStates, DoubleClickAfterRightPressReplaysARightPress) {
     EXPECT_EQ(b.log.size(), 4u);
 }
 
-// Lets the event loop run for a while, timers and all.
-void runEventsFor(int milliseconds) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < milliseconds)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
-
 // Where the display costs round trips to ask, a pointer resting on the button costs no polls: the poll
 // sleeps until the pointer moves, and then still finds it gone.
 TEST(ButtonStates, APointerRestingOnTheButtonCostsNoPollsUntilItMoves) {
@@ -257,10 +249,10 @@ TEST(ButtonStates, APointerRestingOnTheButtonCostsNoPollsUntilItMoves) {
         ++polls;
         poll();
     };
-    runEventsFor(50); // the window's own showing is over
+    fixtures::runEventsFor(50); // the window's own showing is over
     fixtures::pointAt(b.button.widget(), 5, 5);
     b.move(5, 5);
-    runEventsFor(200);
+    fixtures::runEventsFor(200);
     // One poll finds the pointer on the button; polling all along would have been 13 polls.
     EXPECT_GE(polls, 1);
     EXPECT_LE(polls, 2) << "the polls that would find nothing new";
@@ -270,7 +262,7 @@ TEST(ButtonStates, APointerRestingOnTheButtonCostsNoPollsUntilItMoves) {
     const int pollsBeforeLeaving = polls;
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(b.button.widget(), &leave);
-    runEventsFor(100);
+    fixtures::runEventsFor(100);
     rt::win::PointerWatch::setEnabledForTesting(false);
     EXPECT_GT(polls, pollsBeforeLeaving);
     EXPECT_FALSE(b.button.overTimer().Enabled());

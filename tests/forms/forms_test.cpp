@@ -3,9 +3,9 @@
 #include "platform/base/Events.h"
 #include "platform/runtime/Form.h"
 #include "platform/runtime/Timer.h"
+#include "tests/support/EventLoop.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -223,14 +223,6 @@ TEST(KeyPreview, KeypadPlusAndMinusHaveTheirOwnCodes) {
     EXPECT_EQ(rt::virtualKeyOf(Qt::Key_End, false), 35);
 }
 
-// Lets the event loop run for a while, as the program's would.
-void runEventsFor(int milliseconds) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < milliseconds)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
-
 // Whether a tick came within `within` of one of `others`: the two shared a wake-up.
 bool sharesAWakeUp(std::chrono::steady_clock::time_point tick,
                    const std::vector<std::chrono::steady_clock::time_point>& others,
@@ -245,7 +237,7 @@ TEST(Timer, RunsNoFasterThanThePlatformTickAndIsReallyOffWhenDisabled) {
     int ticks = 0;
     timer.onTimer = [&] { ++ticks; };
     EXPECT_TRUE(timer.isRunning());
-    runEventsFor(150);
+    fixtures::runEventsFor(150);
     EXPECT_GT(ticks, 0);
     EXPECT_LE(ticks, 150 / rt::Timer::kPlatformTickMs + 2);
     timer.setEnabled(false);
@@ -265,7 +257,7 @@ TEST(Timer, TimersRunningTogetherTickOnTheSamePlatformTicksAtTheirOwnRates) {
     std::vector<Clock::time_point> positionTicks;
     title.onTimer = [&] { titleTicks.push_back(Clock::now()); };
     position.onTimer = [&] { positionTicks.push_back(Clock::now()); };
-    runEventsFor(500);
+    fixtures::runEventsFor(500);
     title.setEnabled(false);
     position.setEnabled(false);
     ASSERT_GT(positionTicks.size(), 5u);
@@ -289,7 +281,7 @@ TEST(Timer, ATickThatShowsNothingRunsAtTheWakeUpBeforeIt) {
     title.nextTickShowsNothing = [&] { return titleTicks.size() % 2 == 1; };
     position.onTimer = [&] { positionTicks.push_back(Clock::now()); };
     position.nextTickShowsNothing = [] { return true; };
-    runEventsFor(450);
+    fixtures::runEventsFor(450);
     title.setEnabled(false);
     position.setEnabled(false);
     ASSERT_GE(titleTicks.size(), 450u / rt::Timer::kPlatformTickMs - 6) << "the rate is kept";
@@ -311,7 +303,7 @@ TEST(Timer, TicksThatMayComeEarlyRideOtherWakeUpsButNeverPileUp) {
     frames.ticksMayComeEarly = true;
     std::vector<Clock::time_point> frameTicks;
     frames.onTimer = [&] { frameTicks.push_back(Clock::now()); };
-    runEventsFor(400);
+    fixtures::runEventsFor(400);
     ASSERT_GE(frameTicks.size(), 400u / 45 - 2);
     EXPECT_LE(frameTicks.size(), 400u / 40 + 1);
     for (std::size_t tick = 1; tick < frameTicks.size(); ++tick)
@@ -322,7 +314,7 @@ TEST(Timer, TicksThatMayComeEarlyRideOtherWakeUpsButNeverPileUp) {
     title.onTimer = [&] { titleTicks.push_back(Clock::now()); };
     title.nextTickShowsNothing = [&] { return titleTicks.size() % 2 == 1; };
     frameTicks.clear();
-    runEventsFor(450);
+    fixtures::runEventsFor(450);
     title.setEnabled(false);
     frames.setEnabled(false);
     EXPECT_GE(frameTicks.size(), 450u / 40 - 3);
@@ -348,14 +340,14 @@ TEST(Timer, APollThatWouldFindNothingSleepsUntilAnEvent) {
         nothingNew = true;
     };
     poll.nextTickShowsNothing = [&] { return nothingNew; };
-    runEventsFor(200);
+    fixtures::runEventsFor(200);
     ASSERT_EQ(pollTicks.size(), 1u) << "asleep after its first tick";
 
     rt::Timer title(1, true);
     std::vector<Clock::time_point> titleTicks;
     title.onTimer = [&] { titleTicks.push_back(Clock::now()); };
     QTimer::singleShot(40, [&] { nothingNew = false; });
-    runEventsFor(150);
+    fixtures::runEventsFor(150);
     title.setEnabled(false);
     poll.setEnabled(false);
     ASSERT_EQ(pollTicks.size(), 2u) << "one tick after the event, then asleep again";
@@ -368,9 +360,9 @@ TEST(Timer, APollThatWouldFindNothingSleepsUntilAnEvent) {
         last.sleepsWhileNothingShows = true;
         last.nextTickShowsNothing = [&] { return lastTicks > 0; };
         last.onTimer = [&] { ++lastTicks; };
-        runEventsFor(60);
+        fixtures::runEventsFor(60);
     }
-    runEventsFor(30);
+    fixtures::runEventsFor(30);
     EXPECT_EQ(lastTicks, 1) << "and a sleeping timer that is destroyed is forgotten";
 }
 

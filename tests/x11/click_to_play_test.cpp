@@ -7,24 +7,17 @@
 #include "player/SA.h"
 #include "playlist/PlayList.h"
 #include "tests/media/MediaFixtures.h"
+#include "tests/support/EventLoop.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempDrive.h"
 
 #include <QAbstractItemView>
-#include <QElapsedTimer>
 #include <QListWidget>
 #include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
 namespace {
-
-void settle(int milliseconds) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < milliseconds)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
 
 TEST(ClickToPlay, AClickOnALineWithTheRealPointerPlaysIt) {
     if (QStandardPaths::findExecutable("xdotool").isEmpty())
@@ -41,7 +34,7 @@ TEST(ClickToPlay, AClickOnALineWithTheRealPointerPlaysIt) {
     playlist::PlayListDesign& list = playlist::playList().d();
     list.ListFiles.AddItem(QString(64, u'-'));
     list.ListFiles.AddItem(drive.windows("Audio/Tono.wav"));
-    settle(500);
+    fixtures::runEventsFor(500);
     const QString titleBefore = player::player().d().LabelDisplay.Caption();
 
     auto* view = static_cast<QListWidget*>(list.ListFiles.widget());

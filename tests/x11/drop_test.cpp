@@ -6,6 +6,7 @@
 #include "player/Player.h"
 #include "playlist/PlayList.h"
 #include "playlist/PlaylistLines.h"
+#include "tests/support/EventLoop.h"
 #include "tests/support/FakeMediaPlayer.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempDrive.h"
@@ -24,13 +25,6 @@ using testing_support::TempDrive;
 
 constexpr int kDropDeadlineMs = 15000;
 const QPoint kSourcePlace(40, 40);
-
-void settle(int milliseconds) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < milliseconds)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
 
 template <class Done> bool settleUntil(Done done, int milliseconds) {
     QElapsedTimer clock;
@@ -56,7 +50,7 @@ class RealDropTest : public ::testing::Test {
         windowManager_ = new QProcess;
         windowManager_->start(wm, {});
         windowManager_->waitForStarted();
-        settle(500);
+        fixtures::runEventsFor(500);
     }
     static void TearDownTestSuite() {
         if (!windowManager_)
@@ -77,7 +71,7 @@ class RealDropTest : public ::testing::Test {
         makeProjects();
         player::player().Show();
         player::player().PL_Click();
-        settle(500);
+        fixtures::runEventsFor(500);
     }
     void TearDown() override {
         rt::Form::unloadAll();
@@ -118,7 +112,7 @@ class RealDropTest : public ::testing::Test {
         source.start(ONDARA_DRAG_SOURCE, {QString::number(kSourcePlace.x()),
                                           QString::number(kSourcePlace.y()), drive_.host("Sesiones")});
         ASSERT_TRUE(source.waitForStarted());
-        settle(800);
+        fixtures::runEventsFor(800);
         const QPoint to = target->mapToGlobal(target->rect().center());
         const QPoint from = kSourcePlace + QPoint(40, 30);
         QProcess pointer;
@@ -164,7 +158,7 @@ TEST_F(RealDropTest, AFolderDraggedOntoThePlaylistLoadsItsProjects) {
     rt::ListBox& list = playlist::playList().d().ListFiles;
     dragFolderOnto(list.widget());
     ASSERT_TRUE(settleUntil([&] { return list.ListCount() > 0; }, kDropDeadlineMs));
-    settle(200);
+    fixtures::runEventsFor(200);
     EXPECT_EQ(linesOf(list), expectedLines());
 
     // What a screen reader finds: the list by its name, and every line as a child.
@@ -180,12 +174,12 @@ TEST_F(RealDropTest, AFolderDraggedOntoThePlaylistLoadsItsProjects) {
 
 TEST_F(RealDropTest, AFolderDraggedOntoTheMainWindowShowsAndLoadsThePlaylist) {
     playlist::playList().Hide();
-    settle(200);
+    fixtures::runEventsFor(200);
     player::Player& main = player::player();
     dragFolderOnto(main.d().Control(0).widget()->parentWidget());
     rt::ListBox& list = playlist::playList().d().ListFiles;
     ASSERT_TRUE(settleUntil([&] { return list.ListCount() > 0; }, kDropDeadlineMs));
-    settle(200);
+    fixtures::runEventsFor(200);
     EXPECT_TRUE(playlist::playList().Visible());
     EXPECT_EQ(playlist::playList().Left(), main.Left() - 825);
     EXPECT_EQ(linesOf(list), expectedLines());

@@ -6,8 +6,8 @@
 #include "platform/runtime/SkinCatalog.h"
 #include "player/Player.h"
 #include "player/SA.h"
+#include "tests/support/EventLoop.h"
 
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -20,13 +20,6 @@ const char* const kScreenshotPath = "/tmp/ondara-player.png";
 constexpr QRgb kRootBlack = 0xFF000000;
 constexpr QRgb kSkinKeyBlue = 0xFF0000FF;
 
-void settle(int milliseconds) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < milliseconds)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
 // Where the runtime puts a window's place given in twips: the whole pixels it names.
 int pixelsOf(int twips) {
     return twips / 15;
@@ -35,7 +28,7 @@ int pixelsOf(int twips) {
 TEST(PlayerWindow, StartsShapedAtItsPlaceWithTheSkinInsideTheOutline) {
     player::Player& main = player::player();
     main.Show();
-    settle(800);
+    fixtures::runEventsFor(800);
     QWidget* window = main.containerWidget();
     ASSERT_TRUE(window->isVisible());
     EXPECT_FALSE(player::sa().Visible());

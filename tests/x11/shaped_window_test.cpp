@@ -3,9 +3,9 @@
 #include "platform/win/Gdi.h"
 #include "platform/win/Windows.h"
 #include "tests/support/ControlsHost.h"
+#include "tests/support/EventLoop.h"
 
 #include <QBuffer>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -22,13 +22,6 @@ class Skinned : public rt::FormWithDesign<NoControls> {
     Skinned() : FormWithDesign("Skinned") {}
 };
 
-void settle(int milliseconds) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < milliseconds)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
 TEST(ShapedWindow, PixelsOutsideTheRegionAreNotTheWindows) {
     Skinned window;
     window.setPicture(fixtures::solidPicture(100, 80, qRgb(240, 120, 10)));
@@ -44,7 +37,7 @@ TEST(ShapedWindow, PixelsOutsideTheRegionAreNotTheWindows) {
     DeleteObject(foot);
     SetWindowRgn(window.hWnd(), region, true);
     window.Show();
-    settle(500);
+    fixtures::runEventsFor(500);
 
     const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
     ASSERT_FALSE(shot.isNull());
