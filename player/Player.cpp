@@ -472,7 +472,7 @@ void Player::SliderTime_MouseDown(std::int16_t&, std::int16_t&, float& X, float&
         return;
     if (engine().URL().isEmpty())
         return;
-    // Seconds per pixel of the track, kept in single precision as the original arithmetic did.
+    // Seconds per pixel in single precision, so a press seeks where the thumb's float arithmetic puts it.
     const float secondsPerPixel = static_cast<float>(engine().currentMedia().duration / kSeekTrackPixels);
     engine().controls.setCurrentPosition(static_cast<double>(secondsPerPixel) * static_cast<double>(X));
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The open-file dialog control: the system sets its properties, calls ShowOpen and reads FileName back in
-// the result format of the original dialog (one file: its full path; several: the folder, then each name,
+// the result format callers parse (one file: its full path; several: the folder, then each name,
 // separated by NUL characters; cancel: "").
 #include "platform/base/Text.h"
 

@@ -22,7 +22,7 @@ constexpr int kRowAlignmentBytes = 4;
 constexpr int kDefaultIconPx = 32;
 // QImage's own limit on a side; a header beyond it is refused before allocating.
 constexpr int kMaxBitmapSide = 32767;
-// Logical coordinates are 27-bit on the original platform; beyond that a call fails, and sums of a
+// Logical coordinates are 27-bit, as on Windows; beyond that a call fails, and sums of a
 // position and a size stay far from overflowing.
 constexpr int kMaxCoordinate = 1 << 27;
 
@@ -134,7 +134,7 @@ bool BitBlt(HDC destination, int x, int y, int width, int height, HDC source, in
     if (target.isEmpty())
         return true;
     const QPoint sourceTopLeft = target.topLeft() - QPoint(x, y) + QPoint(sourceX, sourceY);
-    // A copy within one image reads from a snapshot, so overlapping rectangles copy as the original did.
+    // A copy within one image reads from a snapshot, so overlapping rectangles copy as Windows does.
     const QImage block = from->copy(QRect(sourceTopLeft, target.size()));
     {
         QPainter painter(to);
@@ -159,7 +159,7 @@ bool TransparentBlt(HDC destination, int x, int y, int width, int height, HDC so
         return true;
     const QImage from = fromImage->convertToFormat(QImage::Format_RGB32);
     const QRect target = QRect(x, y, width, height).intersected(to->rect());
-    // Each destination pixel takes the source pixel it falls on (nearest neighbour, as the original does
+    // Each destination pixel takes the source pixel it falls on (nearest neighbour, as Windows does
     // when stretching); pixels beyond the source image, or of exactly the transparent colour, are skipped.
     for (int ty = target.top(); ty <= target.bottom(); ++ty) {
         const int fy = sourceY + int(qint64(ty - y) * sourceHeight / height);

@@ -1,7 +1,7 @@
 #pragma once
 // The graphics calls the system makes (device contexts, bitmaps, transfers, regions, text extents), on
-// QImage and QRegion. Each does what the system relies on and no more; anything else fails as the
-// original calls fail, with 0 or false.
+// QImage and QRegion. Each does what the system relies on and no more; anything else fails as Windows'
+// graphics calls fail, with 0 or false.
 #include "platform/base/Text.h"
 #include "platform/win/Handles.h"
 

@@ -241,7 +241,7 @@ QImage* imageOfBitmap(HGDIOBJ handle) {
     PictureObject* picture = handle >= kFirstHandle ? nullptr : PictureObject::fromHandle(handle);
     if (!picture || picture->Type() != PictureObject::kBitmap)
         return nullptr;
-    // Drawing into a picture selected into a DC changes the picture, as it does on the original platform.
+    // Drawing into a picture selected into a DC changes the picture, as it does on Windows.
     return const_cast<QImage*>(&picture->image());
 }
 

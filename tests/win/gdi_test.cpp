@@ -110,7 +110,7 @@ TEST(BitBlt, RefusesCoordinatesBeyondTheCoordinateSpace) {
     EXPECT_EQ(target.changes, 0);
 }
 
-TEST(BitBlt, OverlappingCopyWithinOneImageReadsTheOriginalPixels) {
+TEST(BitBlt, OverlappingCopyWithinOneImageReadsPixelsFromBeforeTheCopy) {
     TestSurface surface(4, 1);
     paintCoordinates(surface.image);
 
