@@ -445,6 +445,10 @@ void Player::Form_KeyDown(std::int16_t& KeyCode, std::int16_t& Shift) {
     keyDown(KeyCode, Shift);
 }
 
+bool isPlayerKey(std::int16_t KeyCode) {
+    return KeyCode == kKeySpace || KeyCode == kKeyEnd || KeyCode == kKeyAdd || KeyCode == kKeySubtract;
+}
+
 void Player::keyDown(std::int16_t& KeyCode, std::int16_t&) {
     const int state = engine().playState();
     if (KeyCode == kKeySpace) {

@@ -137,6 +137,9 @@ class Player : public rt::FormWithDesign<PlayerDesign> {
     std::optional<ShownPosition> shownPosition_;
 };
 
+// Space, End and the keypad's + and -: the keys the main window's key handler acts on.
+bool isPlayerKey(std::int16_t KeyCode);
+
 // The main window's one instance.
 Player& player();
 
