@@ -82,23 +82,19 @@ TEST_F(ClickTest, TheMainWindowsKeysActOverTheListAndOtherKeysReachIt) {
     addLines({makeFile(u'D', "a.wav"), playlist::lines::indentLine(), makeFile(u'D', "b.wav")});
     click(0);
     QApplication::processEvents();
-    struct Press {
-        int key;
-        const char* text;
-        int state, volume, row;
-    };
     using rt::MediaPlayer;
-    for (const Press& p : {Press{Qt::Key_Space, " ", MediaPlayer::kPaused, 40, 0},
-                           {Qt::Key_Space, " ", MediaPlayer::kPlaying, 40, 0},
-                           {Qt::Key_Plus, "+", MediaPlayer::kPlaying, 41, 0},
-                           {Qt::Key_End, "", MediaPlayer::kStopped, 41, 0},
-                           {Qt::Key_D, "d", MediaPlayer::kPlaying, 41, 2}}) {
-        QKeyEvent press(QEvent::KeyPress, p.key, p.key == Qt::Key_Plus ? Qt::KeypadModifier : Qt::NoModifier,
-                        p.text);
+    for (const auto& [key, text, state, volume, row] :
+         {std::tuple{Qt::Key_Space, " ", MediaPlayer::kPaused, 40, 0},
+          {Qt::Key_Space, " ", MediaPlayer::kPlaying, 40, 0},
+          {Qt::Key_Plus, "+", MediaPlayer::kPlaying, 41, 0},
+          {Qt::Key_End, "", MediaPlayer::kStopped, 41, 0},
+          {Qt::Key_D, "d", MediaPlayer::kPlaying, 41, 2}}) {
+        QKeyEvent press(QEvent::KeyPress, key, key == Qt::Key_Plus ? Qt::KeypadModifier : Qt::NoModifier,
+                        text);
         QApplication::sendEvent(QApplication::focusWidget(), &press);
         EXPECT_EQ(std::tuple(fake().playState(), ui().SliderVol.Value(), list().ListFiles.ListIndex()),
-                  std::tuple(p.state, p.volume, p.row))
-            << p.key;
+                  std::tuple(state, volume, row))
+            << key;
     }
 }
 
