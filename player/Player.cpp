@@ -74,7 +74,6 @@ enum TransportIndex : std::int16_t { kPlay = 0, kPause = 1, kStop = 2 };
 enum KeyCode : std::int16_t { kKeySpace = 32, kKeyEnd = 35, kKeyAdd = 107, kKeySubtract = 109 };
 enum WindowStateValue : int { kNormal = 0, kMinimised = 1 };
 
-constexpr float kTitleStartTwips = 100;
 constexpr float kTitleStepTwips = 10;
 // The title wraps once its right end lies this far left of the strip's left edge.
 constexpr float kTitleWrapMarginTwips = 20;
@@ -310,16 +309,22 @@ void Player::Control_Click(std::int16_t Index) {
         break;
     case kStop:
         engine().controls.stop();
-        c.TimerTime.setEnabled(false);
-        c.TimerDisplay.setEnabled(false);
-        c.LabelDisplay.setLeft(kTitleStartTwips);
-        c.Control(kPlay).setVisible(true);
-        c.Control(kPause).setVisible(false);
-        c.Control(kPlay).ZOrder();
+        showStopped();
         break;
     default:
         break;
     }
+}
+
+// What a stop shows: both timers off, the title back at its start place, Play in front.
+void Player::showStopped() {
+    PlayerDesign& c = d();
+    c.TimerTime.setEnabled(false);
+    c.TimerDisplay.setEnabled(false);
+    c.LabelDisplay.setLeft(kTitleStartTwips);
+    c.Control(kPlay).setVisible(true);
+    c.Control(kPause).setVisible(false);
+    c.Control(kPlay).ZOrder();
 }
 
 void Player::TimerTime_Timer() {
@@ -438,6 +443,10 @@ bool Player::titleTickShowsNothing() {
 
 void Player::Form_KeyDown(std::int16_t& KeyCode, std::int16_t& Shift) {
     keyDown(KeyCode, Shift);
+}
+
+bool isPlayerKey(std::int16_t KeyCode) {
+    return KeyCode == kKeySpace || KeyCode == kKeyEnd || KeyCode == kKeyAdd || KeyCode == kKeySubtract;
 }
 
 void Player::keyDown(std::int16_t& KeyCode, std::int16_t&) {

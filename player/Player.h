@@ -54,6 +54,9 @@ inline constexpr DockOffset kDockPlayListDoubleClick{0, 2050};
 inline constexpr DockOffset kDockInfoFile{3280, 2100};
 inline constexpr DockOffset kDockAcerca{-3000, 1200};
 
+// The title display's start place, in twips from its strip's left edge.
+inline constexpr float kTitleStartTwips = 100;
+
 class Player : public rt::FormWithDesign<PlayerDesign> {
   public:
     Player();
@@ -104,6 +107,8 @@ class Player : public rt::FormWithDesign<PlayerDesign> {
 
   private:
     void wireEvents();
+    // The transport's stopped look, with nothing asked of the engine.
+    void showStopped();
     void TimerTime_Timer();
     void TimerDisplay_Timer();
     bool titleTickShowsNothing();
@@ -131,6 +136,9 @@ class Player : public rt::FormWithDesign<PlayerDesign> {
     };
     std::optional<ShownPosition> shownPosition_;
 };
+
+// Space, End and the keypad's + and -: the keys the main window's key handler acts on.
+bool isPlayerKey(std::int16_t KeyCode);
 
 // The main window's one instance.
 Player& player();

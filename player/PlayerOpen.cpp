@@ -54,6 +54,7 @@ void Player::Open_Click() {
     engine().close();
     Hide();
     const bool completed = rt::endSilentlyOnError([this] {
+        const bool listWasShown = playlist::playList().Visible();
         playlist::playList().Hide();
         infoFile().Hide();
         sa().Hide();
@@ -65,9 +66,12 @@ void Player::Open_Click() {
         dialog.CancelError = false;
         dialog.ShowOpen();
         const QStringList pieces = piecesOf(dialog.FileName);
-        // A cancel keeps the playlist the user had.
+        // A cancel keeps the playlist the user had, and shows that the media the open closed is gone.
         if (pieces.isEmpty()) {
+            showStopped();
             Show();
+            if (listWasShown)
+                PL_Click();
             return;
         }
         rt::ListBox& list = playlist::playList().d().ListFiles;

@@ -92,6 +92,7 @@ PlayListDesign::PlayListDesign(rt::Form& window)
     window.setPicture(rt::PictureObject::fromSkin(skin::kPlayList));
     window.setBackColor(skin::kBlueKey);
     window.setIcon(rt::PictureObject::fromSkin(skin::kPlayerIcon));
+    window.setKeyPreview(true);
 
     place(CheckToolTips, kCheckToolTipsPlace);
     CheckToolTips.setCaption(QStringLiteral("Act/desactivar ToolTip lista."));
@@ -179,6 +180,14 @@ void PlayList::Image_Click() {
 
 void PlayList::TextInfo_Click() {
     d().TextInfo.setVisible(false);
+}
+
+// The main window's keys act over the list as over the main window, and never reach the list's search.
+void PlayList::Form_KeyDown(std::int16_t& KeyCode, std::int16_t& Shift) {
+    if (!player::isPlayerKey(KeyCode))
+        return;
+    player::player().keyDown(KeyCode, Shift);
+    KeyCode = 0;
 }
 
 void PlayList::Form_MouseDown(std::int16_t&, std::int16_t&, float&, float&) {

@@ -61,6 +61,7 @@ class PlayList : public rt::FormWithDesign<PlayListDesign> {
 
   protected:
     void Form_Load() override;
+    void Form_KeyDown(std::int16_t& KeyCode, std::int16_t& Shift) override;
     void Form_MouseDown(std::int16_t& Button, std::int16_t& Shift, float& X, float& Y) override;
 
   private:

@@ -82,6 +82,8 @@ void PlayList::loadDrop(rt::shell::DropData& Data) {
     const auto add = [&](const rt::String& line) { rt::skipOnError([&] { d().ListFiles.AddItem(line); }); };
 
     rt::skipOnError([&] { player::player().Control_Click(kStop); });
+    // The stop leaves the title alone when nothing is loaded: the load time must show inside the strip.
+    rt::skipOnError([&] { titleDisplay().setLeft(player::kTitleStartTwips); });
     rt::skipOnError([&] { d().TextInfo.setVisible(false); });
     rt::skipOnError([&] { player::infoFile().Hide(); });
     rt::skipOnError([&] { d().LabelNvip.setVisible(false); });

@@ -2,16 +2,19 @@
 // load time, and what a drop does to playback and the other windows.
 #include "platform/runtime/Application.h"
 #include "platform/runtime/Numbers.h"
+#include "platform/shell/OpenFileDialog.h"
 #include "player/InfoFile.h"
 #include "playlist/PlayList.h"
 #include "playlist/PlaylistLines.h"
 #include "tests/player/PlayerFixture.h"
+#include "tests/support/EventLoop.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempDrive.h"
 #include "tests/support/VipFixtures.h"
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QImage>
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
@@ -240,3 +243,34 @@ TEST_F(DropTest, EndingTheProgramDuringALoadLeavesEveryWindowUnloaded) {
 }
 
 } // namespace
+
+// Whether the title shows in its strip: the strip differs from itself without the title.
+bool titleShows() {
+    rt::Label& title = player::player().d().LabelDisplay;
+    const rt::String caption = title.Caption();
+    const QImage shown = player::player().d().PictureLD.widget()->grab().toImage();
+    title.setCaption({});
+    const bool differs = shown != player::player().d().PictureLD.widget()->grab().toImage();
+    title.setCaption(caption);
+    return differs;
+}
+
+// Wherever the marquee left the title, the running load time and then the final time show in the strip.
+TEST_F(DropTest, TheLoadTimeShowsInTheTitleStripAfterACancelledOpenOrAClosedSpectrum) {
+    makeBusyFolder(drive_, "Grande", 300);
+    rt::shell::setOpenFileResponderForTesting([](const auto&) { return rt::shell::OpenFileAnswer{}; });
+    for (auto emptyTheEngine : {+[] { ui().Open.Click(); }, +[] { saUi().Close.Click(); }}) {
+        load("C:\\take.wav", 3);
+        main().Control_Click(0);
+        ui().LabelDisplay.setLeft(-1000);
+        emptyTheEngine();
+        bool runningShown = false;
+        QTimer::singleShot(0, [&] {
+            fixtures::runEventsFor(250);
+            runningShown = rt::Val(ui().LabelDisplay.Caption()) > 0 && titleShows();
+        });
+        drop({drive_.windows("Grande")});
+        EXPECT_TRUE(runningShown && ui().LabelDisplay.Caption().endsWith(" seg") && titleShows());
+    }
+    rt::shell::setOpenFileResponderForTesting({});
+}

@@ -4,6 +4,8 @@
 #include "tests/play/PlayFixture.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <tuple>
 
 namespace play_test {
 namespace {
@@ -72,6 +74,28 @@ TEST_F(ClickTest, AnExistingWavPlaysWithItsTitleAndItsFormat) {
     QApplication::processEvents();
     EXPECT_EQ(QApplication::focusWidget(), list().ListFiles.widget());
     EXPECT_TRUE(workList().isEmpty()); // found where it was: no drive was searched
+}
+
+// Over the focused list Space, End and the keypad's + act as on the main window and go no further; a
+// letter still searches the list, and the line it finds plays.
+TEST_F(ClickTest, TheMainWindowsKeysActOverTheListAndOtherKeysReachIt) {
+    addLines({makeFile(u'D', "a.wav"), playlist::lines::indentLine(), makeFile(u'D', "b.wav")});
+    click(0);
+    QApplication::processEvents();
+    using rt::MediaPlayer;
+    for (const auto& [key, text, state, volume, row] :
+         {std::tuple{Qt::Key_Space, " ", MediaPlayer::kPaused, 40, 0},
+          {Qt::Key_Space, " ", MediaPlayer::kPlaying, 40, 0},
+          {Qt::Key_Plus, "+", MediaPlayer::kPlaying, 41, 0},
+          {Qt::Key_End, "", MediaPlayer::kStopped, 41, 0},
+          {Qt::Key_D, "d", MediaPlayer::kPlaying, 41, 2}}) {
+        QKeyEvent press(QEvent::KeyPress, key, key == Qt::Key_Plus ? Qt::KeypadModifier : Qt::NoModifier,
+                        text);
+        QApplication::sendEvent(QApplication::focusWidget(), &press);
+        EXPECT_EQ(std::tuple(fake().playState(), ui().SliderVol.Value(), list().ListFiles.ListIndex()),
+                  std::tuple(state, volume, row))
+            << key;
+    }
 }
 
 TEST_F(ClickTest, AnMp3OfAnyCaseShowsItsTag) {

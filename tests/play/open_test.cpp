@@ -105,9 +105,11 @@ TEST_F(OpenTest, TheListScrollsSidewaysOverItsWidestLine) {
     EXPECT_LT(list().ListFiles.horizontalExtent(), extent);
 }
 
-TEST_F(OpenTest, CancelKeepsThePlaylistAndShowsOnlyTheMainWindow) {
+// A cancel leaves the program as the user had it, less the media the open closed.
+TEST_F(OpenTest, CancelKeepsThePlaylistAndShowsTheTransportStopped) {
     load(makeFile(u'D', "old.wav"), 3);
     main().Control_Click(0);
+    ui().LabelDisplay.setLeft(-300);
     player::sa().Show();
     player::infoFile().Show();
     addLines({"1 --> D:\\p.vip", " ", "D:\\a.wav"});
@@ -117,12 +119,20 @@ TEST_F(OpenTest, CancelKeepsThePlaylistAndShowsOnlyTheMainWindow) {
 
     EXPECT_EQ(lines(), (QStringList{"1 --> D:\\p.vip", " ", "D:\\a.wav"}));
     EXPECT_TRUE(main().Visible());
-    EXPECT_FALSE(playlist::playList().Visible());
+    EXPECT_TRUE(playlist::playList().Visible());
+    EXPECT_EQ(playlist::playList().Left(), main().Left() - 825);
     EXPECT_FALSE(player::infoFile().Visible());
     EXPECT_FALSE(player::sa().Visible());
     EXPECT_EQ(fake().calls().front(), rt::FakeMediaPlayer::Record(Call::Close));
     EXPECT_EQ(fake().URL(), "");
     EXPECT_EQ(fake().count(Call::Play), 0);
+    EXPECT_FALSE(ui().Control(1).Visible() || ui().TimerTime.isRunning() || ui().TimerDisplay.isRunning());
+    EXPECT_EQ(seenAtCentreOf(ui().Control(0)), ui().Control(0).widget());
+    EXPECT_EQ(ui().LabelDisplay.Left(), 100);
+    // A playlist hidden before the dialog stays hidden.
+    main().PL_Click();
+    ui().Open.Click();
+    EXPECT_FALSE(playlist::playList().Visible());
 }
 
 TEST_F(OpenTest, AnOpenDuringPlaybackLeavesOnlyPlayShowingAndNothingLoaded) {
