@@ -1,7 +1,6 @@
 #include "playlist/PlayList.h"
 
 #include "controls/RegionFromBitmap.h"
-#include "controls/StoredBags.h"
 #include "platform/base/Errors.h"
 #include "platform/base/Events.h"
 #include "platform/runtime/SkinCatalog.h"
@@ -9,6 +8,7 @@
 #include "player/Player.h"
 #include "player/SA.h"
 #include "player/WindowBehaviour.h"
+#include "player/WindowDesign.h"
 #include "playlist/PlaylistLines.h"
 
 namespace playlist {
@@ -16,12 +16,13 @@ namespace playlist {
 namespace {
 
 namespace skin = rt::skin;
+using player::kMinimised;
+using player::Place;
+using player::place;
+using player::placeCloseButton;
+using player::placeMinimiseButton;
 
 // ---- the design: places in twips, colours as 0x00BBGGRR ----
-
-struct Place {
-    double left, top, width, height;
-};
 
 constexpr int kLapTimerMs = 100;
 constexpr Place kCheckToolTipsPlace{900, 4320, 2400, 195};
@@ -59,18 +60,6 @@ const rt::String kHelpText = QStringLiteral("Se puede arrastrar uno o varios \r\
                                             "Asimismo, se puede arrastrar una \r\n"
                                             "carpeta donde a su vez, haya VIP\r\n"
                                             "o subcarpetas que los tengan.\r\n");
-
-enum WindowStateValue : int { kMinimised = 1 };
-
-void place(rt::Control& control, const Place& at) {
-    control.Move(at.left, at.top, at.width, at.height);
-}
-
-void placeButton(controls::Button& button, const Place& at, const rt::PropertyBag& bag,
-                 const rt::String& tip) {
-    button.loadDesign(at.left, at.top, at.width, at.height, bag);
-    button.setToolTipText(tip);
-}
 
 // A label sized to its caption over the skin, its background see-through.
 void placeCaption(rt::Label& label, const Place& at, const rt::String& caption) {
