@@ -106,9 +106,8 @@ PlayListDesign::PlayListDesign(rt::Form& window)
     ListFiles.setToolTipText(kListTip);
     ListFiles.setAcceptsDrops(true);
 
-    placeButton(cmdMinimizar, kMinimisePlace, controls::minimiseButtonBag(),
-                QStringLiteral("Minimizar a barra de tareas"));
-    placeButton(Close, kClosePlace, controls::closeButtonBag(), QStringLiteral("Cerrar la aplicación"));
+    placeMinimiseButton(cmdMinimizar, kMinimisePlace);
+    placeCloseButton(Close, kClosePlace);
 
     placeCaption(LabelNvip, kLabelNvipPlace, QStringLiteral("V"));
     LabelNvip.setAccessibleName(QStringLiteral("LabelNvip"));
@@ -220,10 +219,18 @@ void PlayList::ContarFiles() {
     for (int i = 0; i < count; ++i)
         if (lines::countsAsProject(c.ListFiles.List(i)))
             ++NumVips_;
-    if (NumVips_ > 0) {
-        c.LabelNvip.setCaption(rt::String::number(NumVips_) + QStringLiteral(" Proyectos Vips"));
-        c.LabelNvip.setVisible(true);
-    }
+    showProjectCount();
+}
+
+void PlayList::captionProjectCount() {
+    d().LabelNvip.setCaption(rt::String::number(NumVips_) + QStringLiteral(" Proyectos Vips"));
+}
+
+void PlayList::showProjectCount() {
+    if (NumVips_ <= 0)
+        return;
+    captionProjectCount();
+    d().LabelNvip.setVisible(true);
 }
 
 bool PlayList::pumpEvents() {
