@@ -1,9 +1,9 @@
 #include "player/Acerca.h"
 
 #include "controls/RegionFromBitmap.h"
-#include "controls/StoredBags.h"
 #include "platform/runtime/SkinCatalog.h"
 #include "player/WindowBehaviour.h"
+#include "player/WindowDesign.h"
 
 #include <array>
 
@@ -15,26 +15,22 @@ constexpr int kCentreOfScreen = 2;
 
 // The design: places in twips, colours as 0x00BBGGRR.
 struct LabelRow {
-    double left, top, width, height;
+    Place at;
     const char16_t* text;
 };
 constexpr std::array<LabelRow, 5> kLabels{{
-    {585, 405, 2835, 195, u"Diseñado y programado por: Belmor"},
-    {1260, 675, 1500, 195, u"Oír proyectos"},
-    {1500, 900, 1035, 195, u"Versión: 1.3"},
-    {255, 1125, 3510, 195, u"Aplicación para reproducir audio en Vip's"},
-    {945, 1395, 2175, 195, u"Para Samplitude/Sequoia"},
+    {{585, 405, 2835, 195}, u"Diseñado y programado por: Belmor"},
+    {{1260, 675, 1500, 195}, u"Oír proyectos"},
+    {{1500, 900, 1035, 195}, u"Versión: 1.3"},
+    {{255, 1125, 3510, 195}, u"Aplicación para reproducir audio en Vip's"},
+    {{945, 1395, 2175, 195}, u"Para Samplitude/Sequoia"},
 }};
 constexpr std::int32_t kLabelColour = 0xF6F6ED;
 const rt::FontSpec kLabelFont{QStringLiteral("MS Sans Serif"), 8.25, true};
 
-struct Place {
-    double left, top, width, height;
-};
 constexpr Place kCmdSalirPlace{2880, 0, 285, 270};
 
 const rt::String kCaption = QStringLiteral("Acerca de...");
-const rt::String kCloseTip = QStringLiteral("Cerrar la aplicación");
 
 } // namespace
 
@@ -43,14 +39,12 @@ AcercaDesign::AcercaDesign(rt::Form& window) : cmdSalir(window), Label2(window) 
     window.setBackColor(rt::skin::kWhiteKey);
     window.setStartUpPosition(kCentreOfScreen);
 
-    cmdSalir.loadDesign(kCmdSalirPlace.left, kCmdSalirPlace.top, kCmdSalirPlace.width, kCmdSalirPlace.height,
-                        controls::closeButtonBag());
-    cmdSalir.setToolTipText(kCloseTip);
+    placeCloseButton(cmdSalir, kCmdSalirPlace);
 
     for (int index = 0; index < Label2.size(); ++index) {
         const LabelRow& row = kLabels[static_cast<std::size_t>(index)];
         rt::Label& label = Label2(index);
-        label.Move(row.left, row.top, row.width, row.height);
+        place(label, row.at);
         // The skin's own panel is the labels' background.
         label.setBackStyle(rt::Label::kTransparent);
         label.setForeColor(kLabelColour);

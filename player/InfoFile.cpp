@@ -1,11 +1,11 @@
 #include "player/InfoFile.h"
 
 #include "controls/RegionFromBitmap.h"
-#include "controls/StoredBags.h"
 #include "platform/base/Errors.h"
 #include "platform/runtime/SkinCatalog.h"
 #include "player/Player.h"
 #include "player/WindowBehaviour.h"
+#include "player/WindowDesign.h"
 #include "playlist/PlayList.h"
 
 namespace player {
@@ -13,9 +13,6 @@ namespace player {
 namespace {
 
 // The design: places in twips, colours as 0x00BBGGRR.
-struct Place {
-    double left, top, width, height;
-};
 constexpr Place kTextInfoPlace{195, 900, 3555, 1770};
 constexpr Place kCmdSalirPlace{3435, 600, 285, 270};
 constexpr Place kFoundImagePlace{1680, 390, 480, 480};
@@ -26,11 +23,6 @@ constexpr int kMissingImage = 1;
 
 const rt::String kCaption = QStringLiteral("Información");
 const rt::String kDesignText = QStringLiteral("TextInfo");
-const rt::String kCloseTip = QStringLiteral("Cerrar la aplicación");
-
-void place(rt::Control& control, const Place& at) {
-    control.Move(at.left, at.top, at.width, at.height);
-}
 
 } // namespace
 
@@ -46,9 +38,7 @@ InfoFileDesign::InfoFileDesign(rt::Form& window) : TextInfo(window), cmdSalir(wi
     // Nothing reads the text back: the user may scroll and select it, not change it.
     TextInfo.setLocked(true);
 
-    cmdSalir.loadDesign(kCmdSalirPlace.left, kCmdSalirPlace.top, kCmdSalirPlace.width, kCmdSalirPlace.height,
-                        controls::closeButtonBag());
-    cmdSalir.setToolTipText(kCloseTip);
+    placeCloseButton(cmdSalir, kCmdSalirPlace);
 
     place(ImageInfo(kFoundImage), kFoundImagePlace);
     ImageInfo(kFoundImage).setPicture(rt::PictureObject::fromSkin(rt::skin::kInfoFound));

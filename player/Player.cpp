@@ -11,6 +11,7 @@
 #include "player/InfoFile.h"
 #include "player/SA.h"
 #include "player/WindowBehaviour.h"
+#include "player/WindowDesign.h"
 #include "playlist/PlayList.h"
 
 #include <cmath>
@@ -22,11 +23,29 @@ namespace {
 namespace skin = rt::skin;
 using rt::MediaPlayer;
 
-// ---- the design ----
+// ---- the design: places in twips ----
 
-struct Place {
-    double left, top, width, height; // twips
-};
+constexpr Place kAbautPlace{1530, 1980, 690, 375};
+constexpr Place kProgressBarPlace{300, 1125, 3075, 300};
+constexpr Place kPictureLDPlace{1440, 630, 1575, 345};
+constexpr Place kLabelDisplayPlace{105, 45, 1335, 195};
+constexpr Place kPicture2Place{3525, 600, 795, 345};
+constexpr Place kLabelVolPlace{75, 45, 615, 195};
+constexpr Place kOpenPlace{3015, 2145, 375, 420};
+constexpr Place kPLPlace{2565, 2145, 390, 420};
+constexpr Place kPicture1Place{765, 630, 2250, 345};
+constexpr Place kLabelTimePlace{45, 45, 525, 195};
+constexpr Place kSAtoggle1Place{3525, 2115, 405, 435};
+constexpr Place kSliderTimePlace{330, 1185, 3000, 160};
+constexpr Place kSliderVolPlace{675, 1590, 2655, 210};
+// Play and pause lie on the same rectangle: one of them shows at a time.
+constexpr Place kPlayPlace{3735, 1110, 1050, 975};
+constexpr Place kPausePlace = kPlayPlace;
+constexpr Place kStopPlace{4575, 1080, 885, 915};
+constexpr Place kInfoPlace{4005, 2115, 795, 330};
+constexpr Place kMinimisePlace{2250, 90, 285, 270};
+constexpr Place kClosePlace{2550, 90, 285, 270};
+constexpr Place kMp3BaudPlace{1335, 360, 540, 255};
 
 // System colours 9 (caption text) and 13 (highlight): what shows before the skin and the strip are drawn.
 constexpr std::int32_t kCaptionTextColour = static_cast<std::int32_t>(0x80000009);
@@ -40,19 +59,13 @@ const rt::FontSpec kReadoutFont{"MS Sans Serif", 8.25, true};
 constexpr std::int32_t kProgressBarColour = 192; // dark red
 const rt::FontSpec kProgressBarFont{"MS Sans Serif", 8.25, false};
 
-void placeButton(controls::Button& button, Place at, const rt::PropertyBag& bag, const rt::String& tip = {}) {
-    button.loadDesign(at.left, at.top, at.width, at.height, bag);
-    if (!tip.isEmpty())
-        button.setToolTipText(tip);
-}
-
 void placeSlider(controls::Slider& slider, Place at, const rt::PropertyBag& bag, const rt::String& tip) {
     slider.loadDesign(at.left, at.top, at.width, at.height, bag);
     slider.setToolTipText(tip);
 }
 
 void placeStrip(rt::PictureBox& strip, Place at, const rt::String& tip = {}) {
-    strip.Move(at.left, at.top, at.width, at.height);
+    place(strip, at);
     strip.setPicture(rt::PictureObject::fromSkin(skin::kStrip));
     if (!tip.isEmpty())
         strip.setToolTipText(tip);
@@ -60,7 +73,7 @@ void placeStrip(rt::PictureBox& strip, Place at, const rt::String& tip = {}) {
 
 // A read-out on a dark strip: bold light text on the strip's own picture.
 void placeReadout(rt::Label& label, Place at, const rt::String& caption, const rt::String& tip) {
-    label.Move(at.left, at.top, at.width, at.height);
+    place(label, at);
     label.setFont(kReadoutFont);
     label.setBackStyle(rt::Label::kTransparent);
     label.setForeColor(skin::kReadoutTextColor);
@@ -72,7 +85,6 @@ void placeReadout(rt::Label& label, Place at, const rt::String& caption, const r
 
 enum TransportIndex : std::int16_t { kPlay = 0, kPause = 1, kStop = 2 };
 enum KeyCode : std::int16_t { kKeySpace = 32, kKeyEnd = 35, kKeyAdd = 107, kKeySubtract = 109 };
-enum WindowStateValue : int { kNormal = 0, kMinimised = 1 };
 
 constexpr float kTitleStepTwips = 10;
 // The title wraps once its right end lies this far left of the strip's left edge.
@@ -161,38 +173,37 @@ PlayerDesign::PlayerDesign(rt::Form& window)
     window.setKeyPreview(true);
     window.setAcceptsDrops(true);
 
-    placeButton(Abaut, {1530, 1980, 690, 375}, controls::abautBag(), "Acerca de...");
-    XP_ProgressBar1.Move(300, 1125, 3075, 300);
+    placeButton(Abaut, kAbautPlace, controls::abautBag(), "Acerca de...");
+    place(XP_ProgressBar1, kProgressBarPlace);
     XP_ProgressBar1.setColor(kProgressBarColour);
     XP_ProgressBar1.setFont(kProgressBarFont);
     XP_ProgressBar1.setVisible(false);
-    placeStrip(PictureLD, {1440, 630, 1575, 345}, "Tiemp trancurrido");
+    placeStrip(PictureLD, kPictureLDPlace, "Tiemp trancurrido");
     PictureLD.setBackColor(kHighlightColour);
-    placeReadout(LabelDisplay, {105, 45, 1335, 195}, "----------------------", "Titulo y duración");
+    placeReadout(LabelDisplay, kLabelDisplayPlace, "----------------------", "Titulo y duración");
     LabelDisplay.setAutoSize(true);
-    placeStrip(Picture2, {3525, 600, 795, 345});
+    placeStrip(Picture2, kPicture2Place);
     Picture2.setBackColor(kStripEdgeColour);
-    placeReadout(LabelVol, {75, 45, 615, 195}, "-90 dB", "Nivel volumen");
+    placeReadout(LabelVol, kLabelVolPlace, "-90 dB", "Nivel volumen");
     LabelVol.setAlignment(rt::Label::kCenter);
-    placeButton(Open, {3015, 2145, 375, 420}, controls::openBag(), "Abrir archivo de audio");
-    placeButton(PL, {2565, 2145, 390, 420}, controls::plBag(), "Abre/cierra PlayList");
-    placeStrip(Picture1, {765, 630, 2250, 345});
+    placeButton(Open, kOpenPlace, controls::openBag(), "Abrir archivo de audio");
+    placeButton(PL, kPLPlace, controls::plBag(), "Abre/cierra PlayList");
+    placeStrip(Picture1, kPicture1Place);
     Picture1.setBackColor(kStripEdgeColour);
-    placeReadout(LabelTime, {45, 45, 525, 195}, "00:00", "Tiemp trancurrido");
-    placeButton(SAtoggle1, {3525, 2115, 405, 435}, controls::saToggleBag(), "Abre/cierra Spectrómetro");
-    placeSlider(SliderTime, {330, 1185, 3000, 160}, controls::sliderTimeBag(),
+    placeReadout(LabelTime, kLabelTimePlace, "00:00", "Tiemp trancurrido");
+    placeButton(SAtoggle1, kSAtoggle1Place, controls::saToggleBag(), "Abre/cierra Spectrómetro");
+    placeSlider(SliderTime, kSliderTimePlace, controls::sliderTimeBag(),
                 "Arrastrar para cambiar posición de audio.");
-    placeSlider(SliderVol, {675, 1590, 2655, 210}, controls::sliderVolBag(),
+    placeSlider(SliderVol, kSliderVolPlace, controls::sliderVolBag(),
                 "Clic en posición X , o arrastrar fader. Play/Pausa con espacio, Volumen teclas + -");
-    placeButton(Control(kPlay), {3735, 1110, 1050, 975}, controls::controlBag(kPlay), "Play/Pausa");
+    placeButton(Control(kPlay), kPlayPlace, controls::controlBag(kPlay), "Play/Pausa");
     Control(kPlay).setVisible(false);
-    placeButton(Control(kPause), {3735, 1110, 1050, 975}, controls::controlBag(kPause), "Pausa/Play");
-    placeButton(Control(kStop), {4575, 1080, 885, 915}, controls::controlBag(kStop), "Stop");
-    placeButton(Info, {4005, 2115, 795, 330}, controls::infoBag());
-    placeButton(cmdMinimizar, {2250, 90, 285, 270}, controls::minimiseButtonBag(),
-                "Minimizar a barra de tareas");
-    placeButton(Close, {2550, 90, 285, 270}, controls::closeButtonBag(), "Cerrar la aplicación");
-    mp3Baud.Move(1335, 360, 540, 255);
+    placeButton(Control(kPause), kPausePlace, controls::controlBag(kPause), "Pausa/Play");
+    placeButton(Control(kStop), kStopPlace, controls::controlBag(kStop), "Stop");
+    placeButton(Info, kInfoPlace, controls::infoBag());
+    placeMinimiseButton(cmdMinimizar, kMinimisePlace);
+    placeCloseButton(Close, kClosePlace);
+    place(mp3Baud, kMp3BaudPlace);
     mp3Baud.setCaption("Label1");
     mp3Baud.setBackColor(kBitRateBack);
     mp3Baud.setAutoSize(true);

@@ -1,12 +1,12 @@
 #include "player/SA.h"
 
 #include "controls/RegionFromBitmap.h"
-#include "controls/StoredBags.h"
 #include "platform/base/Errors.h"
 #include "platform/runtime/Numbers.h"
 #include "platform/runtime/SkinCatalog.h"
 #include "player/Player.h"
 #include "player/WindowBehaviour.h"
+#include "player/WindowDesign.h"
 
 namespace player {
 
@@ -14,30 +14,27 @@ namespace {
 
 namespace skin = rt::skin;
 
-// The design's places are in twips; the window measures its controls in pixels.
-struct Place {
-    double left, top, width, height; // twips
-};
+// ---- the design: places in twips, colours as 0x00BBGGRR ----
 
-double px(double twips) {
-    return twips / rt::kTwipsPerPixel;
-}
-
-void placeInPixels(rt::Control& control, Place at) {
-    control.Move(px(at.left), px(at.top), px(at.width), px(at.height));
-}
-
-void placeButton(controls::Button& button, Place at, const rt::PropertyBag& bag, const rt::String& tip) {
-    button.loadDesign(px(at.left), px(at.top), px(at.width), px(at.height), bag);
-    button.setToolTipText(tip);
-}
+constexpr Place kPicture1Place{4500, 90, 840, 345};
+constexpr Place kLabelTimePlace{60, 15, 675, 240};
+constexpr Place kMinimisePlace{240, 720, 285, 270};
+constexpr Place kClosePlace{240, 405, 285, 270};
+constexpr Place kShapeVolPlace{5355, 750, 60, 4050};
+constexpr Place kWindowsMediaPlayerPlace{600, 495, 4665, 4545};
+constexpr Place kLabel1Place{2415, 165, 1035, 195};
 
 constexpr std::int32_t kStripBack = 0xBEB8A1;
 constexpr std::int32_t kLevelBarColour = 0x80FF80;
 // The level bar grows upward from this line, in pixels.
 constexpr double kLevelBarBottomPx = 320;
 constexpr std::int16_t kLevelBarPixelsPerStep = 3;
-constexpr int kMinimised = 1;
+
+// The window measures its controls in pixels.
+Place inPixels(const Place& twips) {
+    constexpr double perPixel = rt::kTwipsPerPixel;
+    return {twips.left / perPixel, twips.top / perPixel, twips.width / perPixel, twips.height / perPixel};
+}
 
 } // namespace
 
@@ -49,23 +46,22 @@ SADesign::SADesign(rt::Form& window)
     window.setIcon(rt::PictureObject::fromSkin(skin::kPlayerIcon));
     window.setKeyPreview(true);
 
-    placeInPixels(Picture1, {4500, 90, 840, 345});
+    place(Picture1, inPixels(kPicture1Place));
     Picture1.setBackColor(kStripBack);
     Picture1.setPicture(rt::PictureObject::fromSkin(skin::kStrip));
     // Inside the strip the box keeps its own twips.
-    LabelTime.Move(60, 15, 675, 240);
+    place(LabelTime, kLabelTimePlace);
     LabelTime.setFont({"MS Sans Serif", 9.75, true});
     LabelTime.setBackStyle(rt::Label::kTransparent);
     LabelTime.setForeColor(skin::kReadoutTextColor);
     LabelTime.setToolTipText("Tiempo transcurrido");
-    placeButton(cmdMinimizar, {240, 720, 285, 270}, controls::minimiseButtonBag(),
-                "Minimizar a barra de tareas");
-    placeButton(Close, {240, 405, 285, 270}, controls::closeButtonBag(), "Cerrar la aplicación");
-    placeInPixels(ShapeVol, {5355, 750, 60, 4050});
+    placeMinimiseButton(cmdMinimizar, inPixels(kMinimisePlace));
+    placeCloseButton(Close, inPixels(kClosePlace));
+    place(ShapeVol, inPixels(kShapeVolPlace));
     ShapeVol.setFillColor(kLevelBarColour);
-    placeInPixels(WindowsMediaPlayer, {600, 495, 4665, 4545});
+    place(WindowsMediaPlayer, inPixels(kWindowsMediaPlayerPlace));
     WindowsMediaPlayer.setToolTipText("Tecla <Espacio> Play/Pausa,teclas <+> <-> Volumen");
-    placeInPixels(Label1, {2415, 165, 1035, 195});
+    place(Label1, inPixels(kLabel1Place));
     Label1.setFont({"MS Sans Serif", 8.25, true});
     Label1.setBackStyle(rt::Label::kTransparent);
     Label1.setCaption("Spectral VU");

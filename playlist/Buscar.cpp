@@ -14,7 +14,6 @@ namespace playlist {
 namespace {
 
 const rt::String kSeparator = QStringLiteral("\\");
-const rt::String kProjectsSuffix = QStringLiteral(" Proyectos Vips");
 const rt::String kProjectTail = QStringLiteral("vip");
 constexpr std::array kProjectExtension{u".vip"};
 constexpr std::array kLooseAudioExtensions{u".mp3", u".wav", u".aif", u".m4a", u".wma"};
@@ -121,10 +120,7 @@ void Buscar::BuscarFiles() {
         return;
     }
     rt::skipOnError([] { progressBar().setVisible(false); });
-    rt::skipOnError([] {
-        PlayList& list = playList();
-        list.d().LabelNvip.setCaption(rt::String::number(list.NumVips()) + kProjectsSuffix);
-    });
+    rt::skipOnError([] { playList().captionProjectCount(); });
 }
 
 void Buscar::writeCandidates() {

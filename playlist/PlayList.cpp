@@ -1,7 +1,6 @@
 #include "playlist/PlayList.h"
 
 #include "controls/RegionFromBitmap.h"
-#include "controls/StoredBags.h"
 #include "platform/base/Errors.h"
 #include "platform/base/Events.h"
 #include "platform/runtime/SkinCatalog.h"
@@ -9,6 +8,7 @@
 #include "player/Player.h"
 #include "player/SA.h"
 #include "player/WindowBehaviour.h"
+#include "player/WindowDesign.h"
 #include "playlist/PlaylistLines.h"
 
 namespace playlist {
@@ -16,12 +16,13 @@ namespace playlist {
 namespace {
 
 namespace skin = rt::skin;
+using player::kMinimised;
+using player::Place;
+using player::place;
+using player::placeCloseButton;
+using player::placeMinimiseButton;
 
 // ---- the design: places in twips, colours as 0x00BBGGRR ----
-
-struct Place {
-    double left, top, width, height;
-};
 
 constexpr int kLapTimerMs = 100;
 constexpr Place kCheckToolTipsPlace{900, 4320, 2400, 195};
@@ -59,18 +60,6 @@ const rt::String kHelpText = QStringLiteral("Se puede arrastrar uno o varios \r\
                                             "Asimismo, se puede arrastrar una \r\n"
                                             "carpeta donde a su vez, haya VIP\r\n"
                                             "o subcarpetas que los tengan.\r\n");
-
-enum WindowStateValue : int { kMinimised = 1 };
-
-void place(rt::Control& control, const Place& at) {
-    control.Move(at.left, at.top, at.width, at.height);
-}
-
-void placeButton(controls::Button& button, const Place& at, const rt::PropertyBag& bag,
-                 const rt::String& tip) {
-    button.loadDesign(at.left, at.top, at.width, at.height, bag);
-    button.setToolTipText(tip);
-}
 
 // A label sized to its caption over the skin, its background see-through.
 void placeCaption(rt::Label& label, const Place& at, const rt::String& caption) {
@@ -118,9 +107,8 @@ PlayListDesign::PlayListDesign(rt::Form& window)
     ListFiles.setToolTipText(kListTip);
     ListFiles.setAcceptsDrops(true);
 
-    placeButton(cmdMinimizar, kMinimisePlace, controls::minimiseButtonBag(),
-                QStringLiteral("Minimizar a barra de tareas"));
-    placeButton(Close, kClosePlace, controls::closeButtonBag(), QStringLiteral("Cerrar la aplicación"));
+    placeMinimiseButton(cmdMinimizar, kMinimisePlace);
+    placeCloseButton(Close, kClosePlace);
 
     placeCaption(LabelNvip, kLabelNvipPlace, QStringLiteral("V"));
     LabelNvip.setAccessibleName(QStringLiteral("LabelNvip"));
@@ -240,10 +228,18 @@ void PlayList::ContarFiles() {
     for (int i = 0; i < count; ++i)
         if (lines::countsAsProject(c.ListFiles.List(i)))
             ++NumVips_;
-    if (NumVips_ > 0) {
-        c.LabelNvip.setCaption(rt::String::number(NumVips_) + QStringLiteral(" Proyectos Vips"));
-        c.LabelNvip.setVisible(true);
-    }
+    showProjectCount();
+}
+
+void PlayList::captionProjectCount() {
+    d().LabelNvip.setCaption(rt::String::number(NumVips_) + QStringLiteral(" Proyectos Vips"));
+}
+
+void PlayList::showProjectCount() {
+    if (NumVips_ <= 0)
+        return;
+    captionProjectCount();
+    d().LabelNvip.setVisible(true);
 }
 
 bool PlayList::pumpEvents() {

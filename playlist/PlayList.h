@@ -48,6 +48,10 @@ class PlayList : public rt::FormWithDesign<PlayListDesign> {
     void ListFiles_OLEDragDrop(rt::shell::DropData& Data, std::int32_t& Effect, std::int16_t& Button,
                                std::int16_t& Shift, float& X, float& Y);
     void ContarFiles();
+    // LabelNvip: NumVips followed by " Proyectos Vips". The folder search only writes it; a load writes and
+    // shows it when there is a project and otherwise leaves it as it was.
+    void captionProjectCount();
+    void showProjectCount();
     // The project scanner.
     bool Valido(const rt::String& archivo);
     bool ExtraerNombres_Archivos(const rt::String& archivo, rt::ListBox& lista, const rt::String& sangria,

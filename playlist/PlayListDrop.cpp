@@ -128,12 +128,7 @@ void PlayList::loadDrop(rt::shell::DropData& Data) {
             }
         }
     }
-    rt::skipOnError([&] {
-        if (NumVips_ > 0) {
-            d().LabelNvip.setCaption(rt::String::number(NumVips_) + QStringLiteral(" Proyectos Vips"));
-            d().LabelNvip.setVisible(true);
-        }
-    });
+    rt::skipOnError([&] { showProjectCount(); });
     add(lines::longSeparator());
     rt::skipOnError([&] { ContarFiles(); });
     rt::skipOnError([&] { SetListHScroll(d().ListFiles); });
