@@ -5,7 +5,7 @@
 #include "platform/runtime/Controls.h"
 #include "platform/runtime/Form.h"
 #include "platform/runtime/Timer.h"
-#include "platform/shell/DropData.h"
+#include "platform/win/DropData.h"
 
 #include <cstdint>
 #include <optional>

@@ -51,10 +51,6 @@ int Application::run() {
     return QApplication::exec();
 }
 
-bool Application::canPlaceWindows() {
-    return QGuiApplication::platformName() != "wayland";
-}
-
 void End() {
     Form::unloadAll();
     QCoreApplication::exit(0);

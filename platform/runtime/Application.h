@@ -14,9 +14,6 @@ class Application {
     // Runs the event loop until the program ends.
     int run();
 
-    // True when windows can be placed where the program puts them (not so on native Wayland).
-    static bool canPlaceWindows();
-
   private:
     struct Impl;
     std::unique_ptr<Impl> impl_;

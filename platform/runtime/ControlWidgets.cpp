@@ -1,7 +1,7 @@
 #include "platform/runtime/ControlWidgets.h"
 
 #include "platform/base/Events.h"
-#include "platform/shell/DropData.h"
+#include "platform/win/DropData.h"
 
 #include <QChildEvent>
 #include <QDropEvent>

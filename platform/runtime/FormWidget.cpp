@@ -2,7 +2,7 @@
 
 #include "platform/base/Events.h"
 #include "platform/runtime/ControlWidgets.h"
-#include "platform/shell/DropData.h"
+#include "platform/win/DropData.h"
 
 #include <QApplication>
 #include <QCloseEvent>

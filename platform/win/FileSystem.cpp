@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <sys/stat.h>
 #include <thread>
@@ -168,6 +169,7 @@ Listing& globalListing() {
 struct ListingSpec {
     QString folder; // Windows path of the folder
     QString pattern;
+    QString name; // the last component as given, "" after a separator
 };
 
 ListingSpec splitSpec(const QString& pathSpec) {
@@ -178,8 +180,8 @@ ListingSpec splitSpec(const QString& pathSpec) {
     }
     if (cut < 0)
         cut = std::min<qsizetype>(2, pathSpec.size()); // "X:*.vip": the pattern follows the drive
-    const QString pattern = pathSpec.mid(cut);
-    return {pathSpec.left(cut), pattern.isEmpty() ? QStringLiteral("*") : pattern};
+    const QString name = pathSpec.mid(cut);
+    return {pathSpec.left(cut), name.isEmpty() ? QStringLiteral("*") : name, name};
 }
 
 // NTFS order: "." and ".." first, then by name without regard to case.
@@ -191,7 +193,9 @@ bool listedBefore(const QString& a, const QString& b) {
     return folded != 0 ? folded < 0 : a < b;
 }
 
-std::vector<QString> namesOf(const QByteArray& hostFolder, bool atRoot, const QString& pattern,
+// On Linux a name may hold "*" or "?": an entry named exactly as the last component is that entry alone
+// (or nothing, when the attributes refuse it), and the pattern matches only when no entry has that name.
+std::vector<QString> namesOf(const QByteArray& hostFolder, bool atRoot, const ListingSpec& spec,
                              int attributes) {
     std::vector<QString> names;
     DIR* folder = ::opendir(hostFolder.constData());
@@ -199,18 +203,24 @@ std::vector<QString> namesOf(const QByteArray& hostFolder, bool atRoot, const QS
         return names;
     const int refused = kFilteredBits & ~attributes;
     const std::vector<QByteArray> pseudoMounts = pseudoFileSystemMountsIn(hostFolder);
+    std::optional<std::vector<QString>> literal;
     while (const dirent* entry = ::readdir(folder)) {
         const bool dotEntry = qstrcmp(entry->d_name, ".") == 0 || qstrcmp(entry->d_name, "..") == 0;
         if (dotEntry && atRoot)
             continue;
         const int entryAttributes = listedAttributes(::dirfd(folder), *entry, pseudoMounts);
-        if (entryAttributes < 0 || (entryAttributes & refused) != 0)
+        if (entryAttributes < 0)
             continue;
         QString name = hostString(QByteArray(entry->d_name));
-        if (matchesWildcard(pattern, name))
+        const bool listed = (entryAttributes & refused) == 0;
+        if (name == spec.name)
+            literal = listed ? std::vector<QString>{name} : std::vector<QString>{};
+        if (listed && matchesWildcard(spec.pattern, name))
             names.push_back(std::move(name));
     }
     ::closedir(folder);
+    if (literal)
+        return *literal;
     std::sort(names.begin(), names.end(), listedBefore);
     return names;
 }
@@ -220,7 +230,7 @@ std::vector<QString> snapshotOf(const QString& pathSpec, int attributes) {
     HostLookup folder;
     if (!skipOnError([&] { folder = lookUpHostPath(listing.folder); }) || !folder.exists)
         return {};
-    return namesOf(folder.path, folder.driveRoot, listing.pattern, attributes);
+    return namesOf(folder.path, folder.driveRoot, listing, attributes);
 }
 
 // ---------------------------------------------------------------- the existence test

@@ -28,8 +28,10 @@ int GetAttr(const String& windowsPath);
 
 // Starts a new listing (discarding the previous one) and returns its first name, "" when it is empty.
 // The last component is a pattern with the runtime's wildcards ("*", "*.*", "*.vip", "?"), without regard
-// to case; a path ending in "\" lists everything. Normal files are always listed; hidden, system and
-// folders only when their bit is in `attributes`; "." and ".." are folders (a drive root has none).
+// to case; a path ending in "\" lists everything. An entry named exactly as the last component (a Linux
+// name may hold "*" or "?") is the listing on its own, or none when its attributes are refused.
+// Normal files are always listed; hidden, system and folders only when their bit is in `attributes`;
+// "." and ".." are folders (a drive root has none).
 // The names are taken when the listing starts, sorted by name without regard to case.
 // A missing or unreadable folder, an unknown drive or a relative path give an empty listing.
 String Dir(const String& pathSpec, int attributes = kAttrNormal);

@@ -115,6 +115,17 @@ TEST_F(DropTest, LooseAudioFilesAreListedAsDroppedWithTheFinalSeparator) {
     EXPECT_TRUE(ui().LabelDisplay.Caption().endsWith(" seg")) << ui().LabelDisplay.Caption().toStdString();
 }
 
+TEST_F(DropTest, DroppedNamesHoldingWildcardsAreTheFilesThemselves) {
+    for (const char* name : {"!antes.wav", "*", "?.wav"}) // "!antes.wav" sorts before whatever "*" matches
+        drive_.makeFile(name, "RIFF");
+    drive_.makeFile("a*b.vip", testing_support::vipProject({drive_.windows("!antes.wav")}));
+    drop({drive_.windows("*"), drive_.windows("?.wav"), drive_.windows("a*b.vip")});
+    using namespace playlist::lines;
+    EXPECT_EQ(lines(), QStringList({drive_.windows("?.wav"), longSeparator(),
+                                    projectHeader(1, drive_.windows("a*b.vip")), longSeparator(),
+                                    indentLine(), drive_.windows("!antes.wav"), longSeparator()}));
+}
+
 TEST_F(DropTest, ADropReplacesTheListStopsPlaybackAndHidesHelpAndInformation) {
     drive_.makeFile("a.wav", "RIFF");
     listUi().ListFiles.AddItem("old line");

@@ -3,7 +3,7 @@
 #include "MediaFixtures.h"
 
 #include "platform/media/GstMediaPlayer.h"
-#include "platform/shell/DropData.h"
+#include "platform/win/DropData.h"
 #include "platform/win/HostNames.h"
 #include "tests/support/TempDrive.h"
 

@@ -1,17 +1,15 @@
-// Variable-rate MP3 files, which state no nominal bit rate: the engine's status and the main window's
-// bit-rate label carry their average rate, from the VBR header (Xing, VBRI) or else from bytes and duration.
+// Variable-rate MP3 files, which state no nominal bit rate: the engine's status carries their average rate,
+// from the VBR header (Xing, VBRI) or else from bytes and duration.
 #include "MediaFixtures.h"
+#include "VbrFixtures.h"
 
-#include "platform/base/Events.h"
 #include "platform/media/GstMediaPlayer.h"
-#include "platform/media/MediaPlayerControl.h"
 #include "platform/media/Mp3BitRate.h"
-#include "platform/runtime/Form.h"
-#include "player/Player.h"
-#include "player/SA.h"
-#include "tests/support/TempDrive.h"
+#include "platform/win/Drives.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -21,61 +19,6 @@ namespace {
 
 using namespace media_test;
 using rt::MediaPlayer;
-
-// MPEG-1 layer III at 48 kHz, stereo: a frame of k kbit/s is 3k bytes long and lasts 1152 samples (24 ms).
-constexpr int kFrameSamples = 1152;
-constexpr int kVbrSampleRate = 48000;
-constexpr int kAudioFrames = 100; // 2.4 s
-enum BitRateIndex { k64 = 5, k128 = 9, k160 = 10 };
-constexpr int kbpsOf(BitRateIndex index) {
-    return index == k64 ? 64 : index == k128 ? 128 : 160;
-}
-// Frames of 64 and 160 kbit/s in turn average 112 kbit/s; the header frame itself is one of 128.
-constexpr int kAverageKbps = 112;
-
-QByteArray silentFrame(BitRateIndex index) {
-    QByteArray frame(3 * kbpsOf(index), '\0');
-    frame[0] = char(0xFF);
-    frame[1] = char(0xFB);                // MPEG-1, layer III, no CRC
-    frame[2] = char(index << 4 | 1 << 2); // 48 kHz, no padding
-    return frame;
-}
-
-QByteArray alternatingAudio() {
-    QByteArray audio;
-    for (int frame = 0; frame < kAudioFrames; ++frame)
-        audio += silentFrame(frame % 2 == 0 ? k64 : k160);
-    return audio;
-}
-
-QByteArray bigEndian32(quint32 value) {
-    QByteArray bytes;
-    appendBig<quint32>(bytes, value);
-    return bytes;
-}
-
-enum class VbrHeader { Xing, Vbri, None };
-
-// A first frame carrying the header (after 32 bytes of side information), then the audio it describes.
-QByteArray vbrMp3(VbrHeader kind) {
-    const QByteArray audio = alternatingAudio();
-    if (kind == VbrHeader::None)
-        return audio;
-    QByteArray first = silentFrame(k128);
-    QByteArray header;
-    if (kind == VbrHeader::Xing) {
-        header = "Xing" + bigEndian32(0x3) + bigEndian32(kAudioFrames) + bigEndian32(quint32(audio.size()));
-    } else {
-        header = QByteArray("VBRI") +
-                 QByteArray::fromHex("0001"
-                                     "0000"
-                                     "004b") +
-                 bigEndian32(quint32(audio.size())) + bigEndian32(kAudioFrames) +
-                 QByteArray::fromHex("0000000100020001");
-    }
-    first.replace(36, header.size(), header);
-    return first + audio;
-}
 
 QByteArray id3v2Tag(int bodyBytes) {
     QByteArray tag("ID3\x04\x00\x00", 6);
@@ -148,7 +91,7 @@ TEST(Mp3BitRate, LowSampleRateFramesAreReadToo) {
     EXPECT_EQ(rt::mp3::averageBitRate(*stream, 0), 63700u); // 2080 bytes over 10 x 576 samples
 }
 
-// ---------------------------------------------------------------- the engine and the main window
+// ---------------------------------------------------------------- the engine
 
 class VbrOnTheEngine : public ::testing::Test {
   protected:
@@ -208,23 +151,6 @@ TEST_F(VbrOnTheEngine, AStatedNominalRateStillWinsAndAWavHasNone) {
     ASSERT_TRUE(waitUntil([&] { return engine_->playState() == MediaPlayer::kPlaying; }));
     runEventsFor(200);
     EXPECT_EQ(engine_->status().toStdString(), "Reproduciendo");
-}
-
-TEST(VbrInTheMainWindow, TheBitRateLabelShowsTheAverageRate) {
-    rt::Form::unloadAll();
-    rt::Graveyard::flushIfIdle();
-    rt::MediaPlayerControl::setEngineFactoryForTesting(nullptr);
-    testing_support::TempDrive drive;
-    drive.makeFile("Audio/vbr.mp3", vbrMp3(VbrHeader::Xing));
-    player::player().Show();
-    player::PlayerDesign& ui = player::player().d();
-    player::sa().engine().setURL(drive.windows("Audio/vbr.mp3"));
-    ui.Control(0).Click();
-    EXPECT_TRUE(waitUntil([&] { return ui.mp3Baud.Visible(); }));
-    EXPECT_EQ(ui.mp3Baud.Caption().toStdString(),
-              QStringLiteral(" %1 Kbaud ").arg(kAverageKbps).toStdString());
-    rt::Form::unloadAll();
-    rt::Graveyard::flushIfIdle();
 }
 
 } // namespace

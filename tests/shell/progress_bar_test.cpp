@@ -2,7 +2,7 @@
 // its range, and the bar takes them.
 #include "platform/runtime/Form.h"
 #include "platform/shell/ProgressBar.h"
-#include "tests/player/PlayerFixture.h"
+#include "tests/shell/BarColour.h"
 
 #include <QImage>
 #include <QProgressBar>
@@ -46,22 +46,6 @@ TEST(ProgressBar, AnEmptyRangeShowsNothingAndHidingKeepsTheValue) {
     EXPECT_EQ(bar.Value(), 1);
 }
 
-// Most of the filled part of the bar shows the colour: the style may shade its edges.
-bool filledWith(QWidget& bar, QColor colour) {
-    const QImage shown = bar.grab().toImage();
-    int matching = 0, filled = 0;
-    for (int x = 2; x < shown.width() / 3; ++x) {
-        for (int y = 2; y < shown.height() - 2; ++y) {
-            ++filled;
-            const QColor seen = shown.pixelColor(x, y);
-            matching += std::abs(seen.red() - colour.red()) < 40 &&
-                        std::abs(seen.green() - colour.green()) < 40 &&
-                        std::abs(seen.blue() - colour.blue()) < 40;
-        }
-    }
-    return filled > 0 && matching * 2 > filled;
-}
-
 TEST(ProgressBar, FillsWithItsColourAndWritesInItsFont) {
     Window window;
     auto& bar = window.d().bar;
@@ -69,26 +53,11 @@ TEST(ProgressBar, FillsWithItsColourAndWritesInItsFont) {
     bar.setValue(100);
     bar.setColor(0x00C000); // 0x00BBGGRR: green
     EXPECT_EQ(bar.Color(), 0x00C000);
-    EXPECT_TRUE(filledWith(*shown, QColor(0, 192, 0)));
+    EXPECT_TRUE(shell_test::filledWith(*shown, QColor(0, 192, 0)));
     const rt::FontSpec font{"Courier New", 12, true};
     bar.setFont(font);
     EXPECT_EQ(shown->font(), rt::qFontOf(font));
     EXPECT_EQ(bar.Font().points, 12);
-}
-
-class MainWindowProgressBar : public player_test::PlayerTest {};
-
-TEST_F(MainWindowProgressBar, TakesTheStoredColourAndFontOfTheDesign) {
-    rt::shell::ProgressBar& bar = ui().XP_ProgressBar1;
-    EXPECT_EQ(bar.Color(), 192);
-    EXPECT_EQ(bar.Font().name, "MS Sans Serif");
-    EXPECT_EQ(bar.Font().points, 8.25);
-    EXPECT_FALSE(bar.Font().bold);
-    auto* shown = static_cast<QProgressBar*>(bar.widget());
-    EXPECT_EQ(shown->font(), rt::qFontOf(rt::FontSpec{"MS Sans Serif", 8.25, false}));
-    bar.setMax(10);
-    bar.setValue(10);
-    EXPECT_TRUE(filledWith(*shown, QColor(192, 0, 0))) << "colour 192 is a dark red";
 }
 
 } // namespace

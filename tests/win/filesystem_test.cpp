@@ -4,6 +4,7 @@
 #include "platform/win/HostNames.h"
 #include "tests/support/ErrorCapture.h"
 #include "tests/support/OrdinaryUser.h"
+#include "tests/support/QtPrinters.h"
 #include "tests/support/TempDrive.h"
 
 #include <QFile>
@@ -177,6 +178,18 @@ TEST_F(DirTest, PatternsFollowTheRuntimesWildcardsWithoutRegardToCase) {
     EXPECT_EQ(listing("X:\\*.*"), everything);
     EXPECT_EQ(listing("X:\\*"), everything);
     EXPECT_EQ(listing("X:\\"), everything);
+}
+
+TEST_F(DirTest, AnEntryNamedExactlyAsTheSpecIsTheListingAlone) {
+    for (const char* name : {"w/!antes.wav", "w/*", "w/a*b.vip", "w/aab.vip", "w/a.wav"})
+        drive_.makeFile(name);
+    drive_.makeFolder("w/?.wav");
+    EXPECT_EQ(listing("X:\\w\\*"), QStringList({"*"}));
+    EXPECT_EQ(listing("X:\\w\\?.wav"), QStringList()); // a refused folder: no pattern match takes its place
+    EXPECT_EQ(listing("X:\\w\\?.wav", rt::kAttrDirectory), QStringList({"?.wav"}));
+    EXPECT_EQ(listing("X:\\w\\a*b.vip"), QStringList({"a*b.vip"}));
+    EXPECT_EQ(listing("X:\\w\\A*B.VIP"), QStringList({"a*b.vip", "aab.vip"})); // no exact name: a pattern
+    EXPECT_EQ(listing("X:\\w\\"), QStringList({"!antes.wav", "*", "a*b.vip", "a.wav", "aab.vip"}));
 }
 
 TEST_F(DirTest, HiddenSystemAndFoldersOnlyWhenAsked) {

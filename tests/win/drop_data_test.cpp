@@ -1,7 +1,7 @@
 // The data of a drop from the file manager: its file list as Windows-style paths.
 #include "platform/base/Errors.h"
-#include "platform/shell/DropData.h"
 #include "platform/win/Drives.h"
+#include "platform/win/DropData.h"
 #include "platform/win/HostNames.h"
 
 #include <QDir>

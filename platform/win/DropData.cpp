@@ -1,4 +1,4 @@
-#include "platform/shell/DropData.h"
+#include "platform/win/DropData.h"
 
 #include "platform/base/Errors.h"
 #include "platform/win/Drives.h"

@@ -1,6 +1,6 @@
 #pragma once
 // The data object of a drop: the file list of files and folders dragged from the file manager, as
-// Windows-style paths.
+// Windows-style paths. It needs only the drive table, so the windows that receive drops can stand on it.
 #include "platform/base/Text.h"
 
 #include <QList>
