@@ -40,18 +40,6 @@ TEST(MediaTextsTest, DurationTextHasMinutesAndSecondsAndHoursFromAnHourOn) {
     EXPECT_EQ(rt::durationStringOf(std::numeric_limits<double>::quiet_NaN()), "00:00");
 }
 
-TEST(MediaTextsTest, EachVolumeStepBelow90IsOneDecibel) {
-    for (const auto& [volume, gain] : {std::pair{-5, 0.0},
-                                       {0, 0.0},
-                                       {1, 3.5481e-5},
-                                       {10, 1e-4},
-                                       {40, 3.1623e-3},
-                                       {89, 0.89125},
-                                       {90, 1.0},
-                                       {100, 1.0}})
-        EXPECT_NEAR(rt::gainOfVolume(volume), gain, gain * 1e-4) << "volume " << volume;
-}
-
 // --- The contract, for both engines ---------------------------------------------------------------------
 
 template <class Engine> struct EngineKind;

@@ -1,36 +1,14 @@
-// Playing keeps nothing that grows with time: thousands of position, title and spectrum ticks leave the live
-// heap where it settled. glibc's count of bytes in use is read, which the address sanitizer's own allocator
-// bypasses, so the sanitizer build skips the check.
+// Playing keeps nothing that grows with time: thousands of position, title and spectrum ticks leave glibc's
+// count of bytes in use where it settled. The address sanitizer's allocator bypasses that count.
 #include "PlayerFixture.h"
 #include "platform/media/AnalyserView.h"
 
 #include <malloc.h>
 
-#include <vector>
-
 namespace player_test {
 namespace {
 
-class HeapTest : public PlayerTest, public ::testing::WithParamInterface<bool> {
-  protected:
-    static void playOneSecond(int second, std::vector<float>& bands);
-};
-
-// A second of playback within the first five minutes (the read-outs' texts repeat, so what Qt keeps of
-// each text has settled): 40 position ticks, a title tick each 15 ms and 25 spectrum frames, then the paints.
-void HeapTest::playOneSecond(int second, std::vector<float>& bands) {
-    for (int tick = 0; tick < 40; ++tick) {
-        fake().setPosition(second % 300 + tick * 0.025);
-        ui().TimerTime.tick();
-    }
-    for (int tick = 0; tick < 67; ++tick)
-        ui().TimerDisplay.tick();
-    for (int frame = 0; frame < 25; ++frame) {
-        bands.assign(bands.size(), float(-100 + (second * 25 + frame) % 90));
-        fake().spectrumView()->showSpectrum(bands, 44100);
-    }
-    QApplication::processEvents();
-}
+class HeapTest : public PlayerTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(HeapTest, TicksWhilePlayingLeaveTheLiveHeapWhereItSettled) {
 #ifdef __SANITIZE_ADDRESS__
@@ -40,13 +18,21 @@ TEST_P(HeapTest, TicksWhilePlayingLeaveTheLiveHeapWhereItSettled) {
     load("C:\\a\\tone.wav", 3600);
     ui().Control(0).Click();
     std::vector<float> bands(64);
-    int second = 0;
-    for (; second < 300; ++second)
-        playOneSecond(second, bands);
+    // Seconds of playback within five minutes, so the read-outs' texts (and what Qt keeps of them) repeat.
+    const auto playSeconds = [&](int from, int to) {
+        for (int second = from; second < to; ++second) {
+            for (int tick = 0; tick < 40; ++tick, tickTime())
+                fake().setPosition(second % 300 + tick * 0.025);
+            for (int tick = 0; tick < 67; ++tick, QApplication::processEvents())
+                tickTitle();
+            for (int frame = 0; frame < 25; ++frame, fake().spectrumView()->showSpectrum(bands, 44100))
+                bands.assign(bands.size(), float(-100 + (second * 25 + frame) % 90));
+        }
+    };
+    playSeconds(0, 300);
     const auto settled = mallinfo2().uordblks;
-    for (; second < 600; ++second)
-        playOneSecond(second, bands);
-    EXPECT_NEAR(double(mallinfo2().uordblks), double(settled), 4096) << "after " << second << " s";
+    playSeconds(300, 600);
+    EXPECT_NEAR(double(mallinfo2().uordblks), double(settled), 4096);
 }
 
 INSTANTIATE_TEST_SUITE_P(SpectrumHiddenAndShown, HeapTest, ::testing::Bool());
