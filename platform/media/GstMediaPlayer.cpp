@@ -6,6 +6,7 @@
 #include "platform/win/HostNames.h"
 
 #include <QAbstractEventDispatcher>
+#include <gst/audio/audio.h>
 #include <gst/audio/streamvolume.h>
 
 #include <algorithm>
@@ -78,22 +79,28 @@ void GstMediaPlayer::buildPipeline() {
     busWatch_ = gst::BusWatch(bus_.get(), &GstMediaPlayer::onBusMessage, this);
 }
 
-// panorama ! audioconvert ! autoaudiosink, with the spectrum's tap on the balanced sound: a probe that only
-// copies samples while someone looks, so playing without the picture costs nothing more.
+// float samples ! panorama ! audioconvert ! autoaudiosink, with the spectrum's tap on the balanced sound: a
+// probe that only copies samples while someone looks, so playing without the picture costs nothing more.
 gst::Element GstMediaPlayer::buildAudioSink() {
     gst::Element bin(GST_ELEMENT(gst_object_ref_sink(gst_bin_new("audiosink"))));
+    gst::Element floats = gst::makeElement("capsfilter", "floats");
     panorama_ = gst::makeElement("audiopanorama", "panorama");
     gst::Element convert = gst::makeElement("audioconvert", "convert");
     device_ = gst::makeElement("autoaudiosink", "device");
-    if (!panorama_ || !convert || !device_)
+    if (!floats || !panorama_ || !convert || !device_)
         qFatal("ondara: a GStreamer element is missing (gstreamer1.0-plugins-base and -good are needed)");
     // Balance attenuates one side, as a balance knob does, rather than moving a mono source.
     gst_util_set_object_arg(G_OBJECT(panorama_.get()), "method", "simple");
+    // Playbin's volume stage, just before this bin, then works on floats: a gain down to -90 dB stays exact,
+    // where 16-bit samples would lose it in rounding.
+    gst::Caps floatCaps(gst_caps_from_string("audio/x-raw, format=" GST_AUDIO_NE(F32)));
+    g_object_set(floats.get(), "caps", floatCaps.get(), nullptr);
     // The elements are no longer floating, so the bin takes references of its own.
-    gst_bin_add_many(GST_BIN(bin.get()), panorama_.get(), convert.get(), device_.get(), nullptr);
-    if (!gst_element_link_many(panorama_.get(), convert.get(), device_.get(), nullptr))
+    gst_bin_add_many(GST_BIN(bin.get()), floats.get(), panorama_.get(), convert.get(), device_.get(),
+                     nullptr);
+    if (!gst_element_link_many(floats.get(), panorama_.get(), convert.get(), device_.get(), nullptr))
         qFatal("ondara: cannot link the audio output");
-    gst::Pad input(gst_element_get_static_pad(panorama_.get(), "sink"));
+    gst::Pad input(gst_element_get_static_pad(floats.get(), "sink"));
     gst_element_add_pad(bin.get(), gst_ghost_pad_new("sink", input.get()));
     gst::Pad balanced(gst_element_get_static_pad(panorama_.get(), "src"));
     SoundTap::attach(tap_, balanced.get());
@@ -298,9 +305,8 @@ void GstMediaPlayer::noticeSilentSink() {
 
 void GstMediaPlayer::applyVolume(int volume) {
     volume_ = std::clamp(volume, 0, kMaxVolume);
-    // The volume scale is cubic, as loudness is heard; playbin converts it to its linear gain.
-    gst_stream_volume_set_volume(GST_STREAM_VOLUME(playbin_.get()), GST_STREAM_VOLUME_FORMAT_CUBIC,
-                                 volume_ / kPercent);
+    gst_stream_volume_set_volume(GST_STREAM_VOLUME(playbin_.get()), GST_STREAM_VOLUME_FORMAT_LINEAR,
+                                 gainOfVolume(volume_));
 }
 
 void GstMediaPlayer::applyBalance(int balance) {

@@ -1,9 +1,9 @@
 #pragma once
-// The media engine on GStreamer: one playbin (audio only) whose audio sink is our own bin (balance, then
-// the device), driven from the UI thread. Its bus is watched on the default main context, which Qt runs, so
-// every message is handled on the UI thread; state changes are never waited for, and the play state
-// reported is the one the bus last confirmed. While its spectrum view is shown and sound plays, a tap keeps
-// the last moments of the sound going to the device, and a frame clock on the platform tick turns the
+// The media engine on GStreamer: one playbin (audio only) whose audio sink is our own bin (float samples,
+// balance, then the device), driven from the UI thread. Its bus is watched on the default main context, which
+// Qt runs, so every message is handled on the UI thread; state changes are never waited for, and the play
+// state reported is the one the bus last confirmed. While its spectrum view is shown and sound plays, a tap
+// keeps the last moments of the sound going to the device, and a frame clock on the platform tick turns the
 // stretch being heard into the view's next picture.
 #include "platform/media/FrequencyBands.h"
 #include "platform/media/GstRefs.h"

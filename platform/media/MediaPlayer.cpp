@@ -2,6 +2,7 @@
 
 #include "platform/base/Errors.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace rt {
@@ -9,6 +10,7 @@ namespace rt {
 namespace {
 constexpr long long kSecondsPerMinute = 60;
 constexpr long long kSecondsPerHour = 3600;
+constexpr double kDecibelsPerDecade = 20;
 } // namespace
 
 const MediaPlayer::Media& MediaPlayer::currentMedia() const {
@@ -35,6 +37,13 @@ String durationStringOf(double seconds) {
     if (hours > 0)
         return String::number(hours) + u':' + twoDigits(minutes) + u':' + twoDigits(rest);
     return twoDigits(minutes) + u':' + twoDigits(rest);
+}
+
+double gainOfVolume(int volume) {
+    if (volume <= 0)
+        return 0;
+    const int decibels = std::min(volume, MediaPlayer::kUnityGainVolume) - MediaPlayer::kUnityGainVolume;
+    return std::pow(10.0, decibels / kDecibelsPerDecade);
 }
 
 } // namespace rt

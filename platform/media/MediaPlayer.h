@@ -24,6 +24,8 @@ class MediaPlayer {
 
     static constexpr int kDefaultVolume = 50;
     static constexpr int kMaxVolume = 100;
+    // The volume at which the sound plays as the file holds it; each step below is one decibel quieter.
+    static constexpr int kUnityGainVolume = 90;
     static constexpr int kMaxBalance = 100;
 
     struct Media {
@@ -101,6 +103,8 @@ class MediaPlayer {
 String mediaNameOf(const String& windowsPath);
 // 75.4 -> "01:15"; 3725 -> "1:02:05". Whole seconds, rounded.
 String durationStringOf(double seconds);
+// The linear gain of a volume: (volume - 90) dB, never above 1; 0 and below are silence.
+double gainOfVolume(int volume);
 
 // The GStreamer engine, in its design state: nothing loaded, volume 50, balance 0.
 std::unique_ptr<MediaPlayer> createMediaPlayer();

@@ -122,6 +122,8 @@ void UserControl::repaint() {
 }
 
 void UserControl::PropertyChanged(const String& name) {
+    if (changeReports_.size() == kKeptChangeReports)
+        changeReports_.erase(changeReports_.begin());
     changeReports_.push_back(name);
 }
 

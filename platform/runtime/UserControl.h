@@ -4,6 +4,7 @@
 #include "platform/runtime/Controls.h"
 #include "platform/runtime/Timer.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -54,6 +55,8 @@ class UserControl : public Control, public Container {
 
     // Tells the host that the saved properties are out of date.
     void PropertyChanged(const String& name);
+    // The latest reports, oldest first: only the last few are kept, as timers report many times a second.
+    static constexpr std::size_t kKeptChangeReports = 32;
     const std::vector<String>& changeReports() const { return changeReports_; }
 
     // The host's steps for a placed instance: size from the bag's extent, read the properties, then the place

@@ -13,8 +13,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <fcntl.h>
 #include <memory>
+#include <mutex>
+#include <span>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -228,12 +231,12 @@ TEST_F(MediaEngineTest, AnMp3ReportsItsNominalBitRate) {
 TEST_F(MediaEngineTest, VolumeAndBalanceReachThePipelineAndOutliveTheMedia) {
     GstElement* panorama = engine_->sinkElement("panorama");
     ASSERT_NE(panorama, nullptr);
-    EXPECT_NEAR(elementDouble(engine_->pipeline(), "volume"), 0.125, 1e-6); // design volume 50, cubic
+    EXPECT_NEAR(elementDouble(engine_->pipeline(), "volume"), 0.01, 1e-6); // design volume 50: -40 dB
 
     engine_->settings.setVolume(40);
     engine_->settings.setBalance(-100);
     EXPECT_EQ(engine_->settings.volume(), 40);
-    EXPECT_NEAR(elementDouble(engine_->pipeline(), "volume"), 0.064, 1e-6);
+    EXPECT_NEAR(elementDouble(engine_->pipeline(), "volume"), 0.0031623, 1e-6);
     EXPECT_FLOAT_EQ(elementFloat(panorama, "panorama"), -1.0f);
 
     engine_->setURL(wav("a.wav", 2.0));
@@ -242,7 +245,7 @@ TEST_F(MediaEngineTest, VolumeAndBalanceReachThePipelineAndOutliveTheMedia) {
     EXPECT_FLOAT_EQ(elementFloat(panorama, "panorama"), 0.25f);
     engine_->setURL(wav("b.wav", 2.0));
     ASSERT_TRUE(playing());
-    EXPECT_NEAR(elementDouble(engine_->pipeline(), "volume"), 0.064, 1e-6);
+    EXPECT_NEAR(elementDouble(engine_->pipeline(), "volume"), 0.0031623, 1e-6);
     EXPECT_FLOAT_EQ(elementFloat(panorama, "panorama"), 0.25f);
 
     engine_->settings.setVolume(100);
@@ -253,6 +256,35 @@ TEST_F(MediaEngineTest, VolumeAndBalanceReachThePipelineAndOutliveTheMedia) {
     EXPECT_EQ(engine_->settings.volume(), 100);
     engine_->settings.setBalance(-300);
     EXPECT_EQ(engine_->settings.balance(), -100);
+}
+
+// What goes to the device, as float samples, is (volume - 90) dB relative to the file.
+TEST_F(MediaEngineTest, EachVolumeStepIsOneDecibelOfWhatIsHeard) {
+    static std::atomic<double> squares;
+    static std::atomic<std::size_t> samples;
+    const auto measure = [](GstPad*, GstPadProbeInfo* info, gpointer) {
+        GstMapInfo map;
+        gst_buffer_map(GST_PAD_PROBE_INFO_BUFFER(info), &map, GST_MAP_READ);
+        for (const float sample :
+             std::span(reinterpret_cast<const float*>(map.data), map.size / sizeof(float)))
+            squares += double(sample) * sample;
+        samples += map.size / sizeof(float);
+        gst_buffer_unmap(GST_PAD_PROBE_INFO_BUFFER(info), &map);
+        return GST_PAD_PROBE_OK;
+    };
+    rt::gst::Pad heard(gst_element_get_static_pad(engine_->sinkElement("panorama"), "src"));
+    const gulong probe = gst_pad_add_probe(heard.get(), GST_PAD_PROBE_TYPE_BUFFER, measure, nullptr, nullptr);
+    engine_->setURL(wav("tone.wav", 10.0));
+    ASSERT_TRUE(playing());
+    for (const auto& [volume, decibels] : {std::pair{90, 0.0}, {70, -20.0}, {40, -50.0}, {10, -80.0}}) {
+        engine_->settings.setVolume(volume);
+        runEventsFor(300);
+        squares = samples = 0;
+        runEventsFor(500);
+        const double fileMeanSquare = std::pow(kAmplitude / 32768, 2) / 2;
+        EXPECT_NEAR(10 * std::log10(squares / double(samples) / fileMeanSquare), decibels, 0.5) << volume;
+    }
+    gst_pad_remove_probe(heard.get(), probe);
 }
 
 TEST_F(MediaEngineTest, AnEmptyURLOrCloseUnloads) {
