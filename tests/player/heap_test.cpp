@@ -1,7 +1,7 @@
 // Playing keeps nothing that grows with time: thousands of position, title and spectrum ticks leave glibc's
 // count of bytes in use where it settled. The address sanitizer's allocator bypasses that count.
-#include "tests/player/PlayerFixture.h"
 #include "platform/media/AnalyserView.h"
+#include "tests/player/PlayerFixture.h"
 
 #include <malloc.h>
 
