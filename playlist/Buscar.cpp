@@ -60,10 +60,10 @@ bool namesFolder(const rt::String& path) {
 
 // The names of one listing, read at once: the walk goes down into subfolders between two names, and the
 // runtime has a single listing, so each level keeps its own copy instead of listing its folder again.
-std::vector<rt::String> namesListed(const rt::String& pathSpec, int attributes) {
+std::vector<rt::String> namesListed(const rt::String& pathPattern, int attributes) {
     std::vector<rt::String> names;
     rt::skipOnError([&] {
-        for (rt::String name = rt::Dir(pathSpec, attributes); !name.isEmpty(); name = rt::Dir())
+        for (rt::String name = rt::Dir(pathPattern, attributes); !name.isEmpty(); name = rt::Dir())
             names.push_back(name);
     });
     return names;

@@ -166,22 +166,22 @@ Listing& globalListing() {
     return listing;
 }
 
-struct ListingSpec {
+struct ListingQuery {
     QString folder; // Windows path of the folder
     QString pattern;
     QString name; // the last component as given, "" after a separator
 };
 
-ListingSpec splitSpec(const QString& pathSpec) {
+ListingQuery queryOf(const QString& pathPattern) {
     qsizetype cut = -1;
-    for (qsizetype i = pathSpec.size() - 1; i >= 0 && cut < 0; --i) {
-        if (isSeparator(pathSpec.at(i)))
+    for (qsizetype i = pathPattern.size() - 1; i >= 0 && cut < 0; --i) {
+        if (isSeparator(pathPattern.at(i)))
             cut = i + 1;
     }
     if (cut < 0)
-        cut = std::min<qsizetype>(2, pathSpec.size()); // "X:*.vip": the pattern follows the drive
-    const QString name = pathSpec.mid(cut);
-    return {pathSpec.left(cut), name.isEmpty() ? QStringLiteral("*") : name, name};
+        cut = std::min<qsizetype>(2, pathPattern.size()); // "X:*.vip": the pattern follows the drive
+    const QString name = pathPattern.mid(cut);
+    return {pathPattern.left(cut), name.isEmpty() ? QStringLiteral("*") : name, name};
 }
 
 // NTFS order: "." and ".." first, then by name without regard to case.
@@ -195,7 +195,7 @@ bool listedBefore(const QString& a, const QString& b) {
 
 // On Linux a name may hold "*" or "?": an entry named exactly as the last component is that entry alone
 // (or nothing, when the attributes refuse it), and the pattern matches only when no entry has that name.
-std::vector<QString> namesOf(const QByteArray& hostFolder, bool atRoot, const ListingSpec& spec,
+std::vector<QString> namesOf(const QByteArray& hostFolder, bool atRoot, const ListingQuery& query,
                              int attributes) {
     std::vector<QString> names;
     DIR* folder = ::opendir(hostFolder.constData());
@@ -213,9 +213,9 @@ std::vector<QString> namesOf(const QByteArray& hostFolder, bool atRoot, const Li
             continue;
         QString name = hostString(QByteArray(entry->d_name));
         const bool listed = (entryAttributes & refused) == 0;
-        if (name == spec.name)
+        if (name == query.name)
             literal = listed ? std::vector<QString>{name} : std::vector<QString>{};
-        if (listed && matchesWildcard(spec.pattern, name))
+        if (listed && matchesWildcard(query.pattern, name))
             names.push_back(std::move(name));
     }
     ::closedir(folder);
@@ -225,8 +225,8 @@ std::vector<QString> namesOf(const QByteArray& hostFolder, bool atRoot, const Li
     return names;
 }
 
-std::vector<QString> snapshotOf(const QString& pathSpec, int attributes) {
-    const ListingSpec listing = splitSpec(pathSpec);
+std::vector<QString> snapshotOf(const QString& pathPattern, int attributes) {
+    const ListingQuery listing = queryOf(pathPattern);
     HostLookup folder;
     if (!skipOnError([&] { folder = lookUpHostPath(listing.folder); }) || !folder.exists)
         return {};
@@ -396,9 +396,9 @@ int GetAttr(const String& windowsPath) {
     return attributesOf(entry.info.st_mode, entry.path);
 }
 
-String Dir(const String& pathSpec, int attributes) {
+String Dir(const String& pathPattern, int attributes) {
     Listing& listing = globalListing();
-    listing = Listing{snapshotOf(pathBeforeNul(pathSpec), attributes), 0, true};
+    listing = Listing{snapshotOf(pathBeforeNul(pathPattern), attributes), 0, true};
     return Dir();
 }
 

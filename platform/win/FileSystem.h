@@ -34,7 +34,7 @@ int GetAttr(const String& windowsPath);
 // "." and ".." are folders (a drive root has none).
 // The names are taken when the listing starts, sorted by name without regard to case.
 // A missing or unreadable folder, an unknown drive or a relative path give an empty listing.
-String Dir(const String& pathSpec, int attributes = kAttrNormal);
+String Dir(const String& pathPattern, int attributes = kAttrNormal);
 // The next name of the current listing; "" at its end and after. kInvalidProcedureCall when no listing
 // was ever started.
 String Dir();
