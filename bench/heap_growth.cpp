@@ -11,6 +11,7 @@
 #include "platform/media/MediaPlayer.h"
 #include "platform/runtime/Application.h"
 #include "platform/runtime/Timer.h"
+#include "platform/win/Drives.h"
 #include "player/Player.h"
 #include "player/SA.h"
 
@@ -82,7 +83,7 @@ void HeapGrowthWhilePlaying(benchmark::State& state) {
     rt::AnalyserView* view = spectrum ? spectrumView() : nullptr;
     double perHour = 0;
     for (auto _ : state) {
-        player::sa().engine().setURL("C:" + QString(wavPath()).replace('/', '\\'));
+        player::sa().engine().setURL(rt::windowsPathOf(wavPath()));
         main.Control_Click(0);
         if (!bench_audio::pumpUntil(
                 [] { return player::sa().engine().playState() == rt::MediaPlayer::kPlaying; }, 10000, 5))

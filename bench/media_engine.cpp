@@ -4,6 +4,7 @@
 #include "bench/BenchMain.h"
 #include "platform/media/AnalyserView.h"
 #include "platform/media/MediaPlayer.h"
+#include "platform/win/Drives.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -33,10 +34,6 @@ constexpr int kWakeUpMs = 5;
 QString writeWav(const QString& folder) {
     const QString path = QDir(folder).filePath("bench.wav");
     return bench_audio::writeToneWav(path, kFileSeconds, bench_audio::Tone::Sweep) ? path : QString();
-}
-
-QString windowsPath(const QString& hostPath) {
-    return "C:" + QString(hostPath).replace('/', '\\');
 }
 
 template <class Condition> bool pumpUntil(Condition&& condition, int deadlineMs = kDeadlineMs) {
@@ -72,7 +69,7 @@ void BM_PlaybackCpu(benchmark::State& state) {
     double uiPercent = 0;
     int paints = 0;
     for (auto _ : state) {
-        engine->setURL(windowsPath(wav));
+        engine->setURL(rt::windowsPathOf(wav));
         if (!pumpUntil([&] { return engine->playState() == rt::MediaPlayer::kPlaying; })) {
             state.SkipWithError("the engine did not start playing");
             return;
@@ -111,7 +108,7 @@ void BM_SetURLToPlaying(benchmark::State& state) {
     for (auto _ : state) {
         QElapsedTimer clock;
         clock.start();
-        engine->setURL(windowsPath(wav));
+        engine->setURL(rt::windowsPathOf(wav));
         if (!pumpUntil([&] { return engine->playState() == rt::MediaPlayer::kPlaying; })) {
             state.SkipWithError("the engine did not start playing");
             return;

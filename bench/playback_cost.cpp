@@ -16,6 +16,7 @@
 #include "platform/media/MediaPlayer.h"
 #include "platform/runtime/Application.h"
 #include "platform/runtime/Timer.h"
+#include "platform/win/Drives.h"
 #include "player/Player.h"
 #include "player/SA.h"
 
@@ -60,10 +61,6 @@ constexpr double kPercent = 100;
 QString writeWav(const QString& folder) {
     const QString path = QDir(folder).filePath("playback.wav");
     return bench_audio::writeToneWav(path, kFileSeconds, bench_audio::Tone::Sweep) ? path : QString();
-}
-
-QString windowsPathOf(const QString& hostPath) {
-    return "C:" + QString(hostPath).replace('/', '\\');
 }
 
 double cpuSeconds() {
@@ -158,7 +155,7 @@ class LoneEngine {
         engine_->attachAnalyserView(&view_);
     }
     bool play() {
-        engine_->setURL(windowsPathOf(wavPath()));
+        engine_->setURL(rt::windowsPathOf(wavPath()));
         return pumpUntil([&] { return engine_->playState() == rt::MediaPlayer::kPlaying; });
     }
     void stop() { engine_->setURL({}); }
@@ -170,7 +167,7 @@ class LoneEngine {
 
 bool playWholeProgram() {
     // As the playlist starts an entry: the address starts the media, then the transport's play.
-    player::sa().engine().setURL(windowsPathOf(wavPath()));
+    player::sa().engine().setURL(rt::windowsPathOf(wavPath()));
     player::player().Control_Click(0);
     return pumpUntil([] { return player::sa().engine().playState() == rt::MediaPlayer::kPlaying; });
 }
