@@ -180,7 +180,7 @@ TEST_F(DirTest, PatternsFollowTheRuntimesWildcardsWithoutRegardToCase) {
     EXPECT_EQ(listing("X:\\"), everything);
 }
 
-TEST_F(DirTest, AnEntryNamedExactlyAsTheSpecIsTheListingAlone) {
+TEST_F(DirTest, AnEntryNamedExactlyAsTheLastComponentIsTheListingAlone) {
     for (const char* name : {"w/!antes.wav", "w/*", "w/a*b.vip", "w/aab.vip", "w/a.wav"})
         drive_.makeFile(name);
     drive_.makeFolder("w/?.wav");
